@@ -1,0 +1,18 @@
+// Editing lock and the status group's own buttons.
+#pragma once
+
+namespace zhv {
+
+struct Tool;
+
+void LockEditing(Tool& t);
+void UnlockEditing(Tool& t);
+void ApplyEditingLock(Tool& t);  // unlocked only while the unit reports USB control on
+
+void Button101Click(Tool& t);  // "ReStart ТКЭ"
+void Button102Click(Tool& t);  // "Вкл."
+void Button103Click(Tool& t);  // "Выкл."
+void Button104Click(Tool& t);  // "Сброс" of the packet counter
+void ResetPacketCounter(Tool& t);
+
+}  // namespace zhv

@@ -1,0 +1,12 @@
+// The exchange state machine: one state per poll tick.
+#pragma once
+
+namespace zhv {
+
+struct Tool;
+
+void ExchangeTick(Tool& t);
+void DisableControlButtons(Tool& t);
+void EnableControlButtons(Tool& t);
+
+}  // namespace zhv

@@ -1,0 +1,26 @@
+// Start-up, the poll tick, identification and the orderly shut-down.
+#pragma once
+
+namespace zhv {
+
+struct Tool;
+
+void FormCreate(Tool& t);
+void StartVisibleForm1(Tool& t);
+void Timer1Timer(Tool& t);
+void IdentifyDevice(Tool& t);
+void ResetExchange(Tool& t);
+void ApplyReadOutTraceSetting(Tool& t);
+void Button1Click(Tool& t);
+void CheckBox1Click(Tool& t);
+void ListView1DblClick(Tool& t);
+void FormClose(Tool& t);
+void ShowStatusTabs(Tool& t);
+void ShowSensor2Tab(Tool& t);
+void ShowStorageTab(Tool& t);
+
+// A write failed or the device vanished: timer off, port closed, no-device
+// state, "Ошибка доступа к порт …".
+void DropConnection(Tool& t);
+
+}  // namespace zhv

@@ -1,0 +1,26 @@
+// Serial link: link frames both ways, the trace window, port listing and opening.
+#pragma once
+
+#include <string>
+
+namespace zhv {
+
+struct Tool;
+
+inline constexpr int kTraceMaxLines = 32;
+inline constexpr int kInterByteTimeoutTicks = 5;
+
+void SendFrame(Tool& t);
+void ReceiveFrame(Tool& t);
+void ClosePort(Tool& t);
+void ShowPortError(Tool& t);
+void AddTraceLine(Tool& t);
+void SetTraceOff(Tool& t, int off);
+void Button2Click(Tool& t);
+
+// The COM name inside a friendly name such as "USB Serial Port (COM7)", or "Unknown".
+std::string ComNameFromFriendlyName(const std::string& friendlyName);
+void ListPorts(Tool& t);
+void OpenPort(Tool& t);
+
+}  // namespace zhv

@@ -1,0 +1,86 @@
+// The services the core needs from the operating system, as small interfaces.
+// Qt implements them for the running tool (platform/qt_*.cpp); tests use fakes.h.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace zhv {
+
+// One present serial port as the device-setup interface describes it.
+struct PortInfo {
+  std::string description;   // "USB Serial Port"
+  std::string friendlyName;  // "USB Serial Port (COM7)"
+};
+
+class IPortEnumerator {
+ public:
+  virtual ~IPortEnumerator() = default;
+  virtual std::vector<PortInfo> PresentPorts() = 0;
+};
+
+enum class Parity { None, Odd, Even };
+enum class StopBits { One, Two };
+
+struct LineSettings {
+  std::int32_t baudRate;
+  int dataBits;
+  Parity parity;
+  StopBits stopBits;
+};
+
+class ISerialPort {
+ public:
+  virtual ~ISerialPort() = default;
+  // Opens the port by name, read and write, shared with nobody.
+  virtual bool Open(const std::string& name) = 0;
+  // Line settings; everything else (flow control) stays as the port had it.
+  virtual bool SetLineSettings(const LineSettings& settings) = 0;
+  // Drops whatever sits in both queues.
+  virtual bool Purge() = 0;
+  // Bytes waiting in the input queue.
+  virtual std::size_t QueuedBytes() = 0;
+  // Reads up to max bytes without waiting; returns the count read.
+  virtual std::size_t Read(std::uint8_t* buffer, std::size_t max) = 0;
+  // Writes the whole frame; false when the port refused it.
+  virtual bool Write(const std::uint8_t* data, std::size_t count) = 0;
+  virtual void Close() = 0;
+  // Called once when the port reports that the device behind it is gone.
+  virtual void SetLostHandler(std::function<void()> handler) = 0;
+};
+
+class ILocale {
+ public:
+  virtual ~ILocale() = default;
+  // The user's decimal separator; '.' when the locale gives none.
+  virtual char DecimalSeparator() = 0;
+};
+
+struct LocalDateTime {
+  int year, month, day, hour, minute, second;
+};
+
+class IClock {
+ public:
+  virtual ~IClock() = default;
+  virtual LocalDateTime Now() = 0;
+};
+
+// Lets a handler keep the window alive while it waits (the closing wait).
+class IMessagePump {
+ public:
+  virtual ~IMessagePump() = default;
+  virtual void ProcessMessages() = 0;
+};
+
+struct Platform {
+  ISerialPort& port;
+  IPortEnumerator& ports;
+  ILocale& locale;
+  IClock& clock;
+  IMessagePump& pump;
+};
+
+}  // namespace zhv
