@@ -1,0 +1,7 @@
+#include "exchange/tool.h"
+
+namespace zhv {
+
+Tool::Tool(Platform platform) : p(platform) {}
+
+}  // namespace zhv
