@@ -1,0 +1,207 @@
+// Value codecs: the fixed-point formatter, the gas-kind formatter, the two
+// entry parsers and the packed timestamp fields.
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <string_view>
+
+#include "decode/ServTKE.h"
+#include "exchange/record.h"
+#include "platform/platform.h"
+
+namespace zhv {
+
+std::string FormatValue(std::uint8_t formatCode, std::int32_t value) {
+  const int minDigits = std::min(formatCode & 0x07, 5);
+  const int decimals = std::min((formatCode >> 4) & 0x07, 4);
+
+  // Digits are built right-aligned in a small buffer so the result is made
+  // once and stays within the short-string storage (no heap on the hot path).
+  char digits[16];
+  char* const end = digits + sizeof digits;
+  char* begin = end;
+  if (value >= 99999) {
+    begin -= 5;
+    std::fill(begin, end, '9');
+  } else {
+    // The caller shows any sign itself; a negative value prints its magnitude.
+    std::uint32_t magnitude = value < 0 ? 0u - static_cast<std::uint32_t>(value)
+                                        : static_cast<std::uint32_t>(value);
+    do {
+      *--begin = static_cast<char>('0' + magnitude % 10);
+      magnitude /= 10;
+    } while (magnitude != 0);
+  }
+  while (end - begin < minDigits) *--begin = '0';
+
+  const int length = static_cast<int>(end - begin);
+  if (decimals == 0 || decimals >= length) return std::string(begin, end);
+  std::string text;
+  text.reserve(static_cast<std::size_t>(length) + 1);
+  text.append(begin, end - decimals).push_back('.');
+  text.append(end - decimals, end);
+  return text;
+}
+
+std::string FormatByKind(ExchangeRecord& r, std::uint16_t kindCode, std::int32_t value) {
+  const std::uint8_t digits = (kindCode & kKindWide) ? 4 : 3;
+  std::uint8_t code = 3;
+  double scale = 1;
+  switch (kindCode & 0x3F) {
+    case 1:
+    case 2:
+      code = 0x20 | digits;
+      scale = 100;
+      break;
+    case 13:
+    case 33:
+      code = 0x34;
+      scale = 1000;
+      break;
+    case 23:
+      code = digits;
+      break;
+    default:
+      break;
+  }
+  r.paramScale = scale;
+  if (kindCode & kKindBlank) return {};
+  return FormatValue(code, value);
+}
+
+namespace {
+
+// The block holds 32 bytes; a word must lie wholly inside it.
+bool WordInBlock(const ExchangeRecord& r) { return r.paramOffset + 1u < r.param.size(); }
+
+std::int32_t CurrentWord(const ExchangeRecord& r) {
+  return r.param[r.paramOffset] + 256 * r.param[r.paramOffset + 1u];
+}
+
+void StoreWord(ExchangeRecord& r, std::int32_t value) {
+  r.paramValue = value;
+  r.param[r.paramOffset] = static_cast<std::uint8_t>(value & 0xFF);
+  r.param[r.paramOffset + 1u] = static_cast<std::uint8_t>((value >> 8) & 0xFF);
+}
+
+// The accepted grammar: an optional sign, then decimal digits with at most one
+// point (mapped from the locale's separator), at least one digit.
+bool IsPlainNumber(std::string_view text, bool allowPoint) {
+  if (!text.empty() && (text.front() == '+' || text.front() == '-')) text.remove_prefix(1);
+  bool digit = false, point = false;
+  for (char c : text) {
+    if (c >= '0' && c <= '9') {
+      digit = true;
+    } else if (c == '.' && allowPoint && !point) {
+      point = true;
+    } else {
+      return false;
+    }
+  }
+  return digit;
+}
+
+// from_chars takes a leading minus but not a plus.
+std::string_view WithoutPlus(std::string_view text) {
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  return text;
+}
+
+bool ToLocaleNumber(const std::string& text, char separator, double& number) {
+  char buffer[64];
+  if (text.size() >= sizeof buffer) return false;
+  std::size_t n = 0;
+  for (char c : text) {
+    // In a comma locale a point is no separator, so it must not convert.
+    if (c == separator) c = '.';
+    else if (c == '.') c = '?';
+    buffer[n++] = c;
+  }
+  const std::string_view mapped(buffer, n);
+  if (!IsPlainNumber(mapped, true)) return false;
+  const std::string_view digits = WithoutPlus(mapped);
+  const auto [ptr, ec] =
+      std::from_chars(digits.data(), digits.data() + digits.size(), number, std::chars_format::fixed);
+  return ec == std::errc() && ptr == digits.data() + digits.size();
+}
+
+// Scaling, half added, truncated toward zero; false when the result leaves the
+// 32-bit parameter value (the conversion would be undefined).
+bool ScaleToValue(double number, double scale, std::int32_t& value) {
+  const double scaled = std::trunc(number * scale + 0.5);
+  if (!(scaled >= std::numeric_limits<std::int32_t>::min() &&
+        scaled <= std::numeric_limits<std::int32_t>::max()))
+    return false;
+  value = static_cast<std::int32_t>(scaled);
+  return true;
+}
+
+}  // namespace
+
+void ParseScaledEntry(ExchangeRecord& r, ILocale& locale) {
+  r.entryRejected = 0;
+  if (!WordInBlock(r)) {
+    r.entryRejected = 1;
+    return;
+  }
+  char separator = locale.DecimalSeparator();
+  if (separator == '\0') separator = '.';
+
+  // Operators type either separator; the last character is left as typed.
+  std::string& text = r.entryText;
+  if (text.size() > 1) {
+    const auto last = text.end() - 1;
+    const auto it = std::find_if(text.begin(), last, [](char c) { return c == '.' || c == ','; });
+    if (it != last) *it = separator;
+  }
+
+  double number = 0;
+  std::int32_t value = 0;
+  if (ToLocaleNumber(text, separator, number) && ScaleToValue(number, r.paramScale, value)) {
+    StoreWord(r, value);
+  } else {
+    // The stored word stands; taking it directly equals dividing by the scale
+    // and multiplying back, and stays defined while the scale is still 0.
+    r.entryRejected = 1;
+    StoreWord(r, CurrentWord(r));
+  }
+}
+
+void ParseIntegerEntry(ExchangeRecord& r) {
+  r.entryRejected = 0;
+  if (!WordInBlock(r)) {
+    r.entryRejected = 1;
+    return;
+  }
+  const std::string_view text = r.entryText;
+  std::int32_t value = 0;
+  bool ok = IsPlainNumber(text, false);
+  if (ok) {
+    const std::string_view digits = WithoutPlus(text);
+    const auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    ok = ec == std::errc() && ptr == digits.data() + digits.size();
+  }
+  if (ok) {
+    StoreWord(r, value);
+  } else {
+    r.entryRejected = 1;
+    StoreWord(r, CurrentWord(r));
+  }
+}
+
+std::int32_t PackedSecond(std::uint32_t packed) { return packed & 0x3F; }
+std::int32_t PackedMinute(std::uint32_t packed) { return (packed >> 6) & 0x3F; }
+std::int32_t PackedHour(std::uint32_t packed) { return (packed >> 12) & 0x1F; }
+std::int32_t PackedDay(std::uint32_t packed) { return (packed >> 17) & 0x1F; }
+std::int32_t PackedMonth(std::uint32_t packed) { return (packed >> 22) & 0x0F; }
+std::int32_t PackedYear(std::uint32_t packed, std::uint16_t referenceYear) {
+  return referenceYear % 100 + static_cast<std::int32_t>((packed >> 26) & 0x3F);
+}
+
+std::string Hex2(std::uint8_t byte) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  return std::string{kDigits[byte >> 4], kDigits[byte & 0x0F]};
+}
+
+}  // namespace zhv
