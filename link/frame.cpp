@@ -1,0 +1,141 @@
+// Link frames: 0x0D, device type, command, length N, N data bytes, XOR of all before.
+#include <cstdio>
+
+#include "exchange/startup.h"
+#include "exchange/tool.h"
+#include "link/Vcom_io.h"
+
+namespace zhv {
+
+namespace {
+
+constexpr std::uint8_t kStart = 0x0D;
+constexpr std::uint8_t kMaxSendData = 251;  // N + 5 must fit the 256-byte frame buffer
+
+bool TraceOn(const ExchangeRecord& r) { return (r.traceOff & 1) == 0; }
+
+void AppendHex(std::string& line, std::uint8_t b) {
+  char s[4];
+  std::snprintf(s, sizeof s, "%02X ", b);
+  line += s;
+}
+
+void ArmTimeout(ExchangeRecord& r) { r.interByteTimeout = r.timeoutReload; }
+
+}  // namespace
+
+void SendFrame(Tool& t) {
+  ExchangeRecord& r = t.r;
+  std::uint8_t n = r.request[3];
+  if (n > kMaxSendData) n = kMaxSendData;  // no caller builds more; never overrun the frame
+  r.frame[0] = kStart;
+  r.frame[1] = r.sendDeviceType;
+  r.frame[2] = r.request[2];
+  r.frame[3] = n;
+  for (std::size_t i = 0; i < n; ++i) r.frame[4 + i] = r.request[4 + i];
+  std::uint8_t check = 0;
+  for (std::size_t i = 0; i < 4u + n; ++i) check ^= r.frame[i];
+  r.frame[4 + n] = check;
+  const std::size_t size = 5u + n;
+
+  if (TraceOn(r)) {
+    r.traceLine = ">: ";
+    for (std::size_t i = 0; i < size; ++i) AppendHex(r.traceLine, r.frame[i]);
+    AddTraceLine(t);
+  }
+  if (!r.portOpen || !t.p.port.Write(r.frame.data(), size)) DropConnection(t);
+}
+
+void ReceiveFrame(Tool& t) {
+  ExchangeRecord& r = t.r;
+  if (r.interByteTimeout != 0 && --r.interByteTimeout == 0) {
+    r.rxState = 0;
+    if (TraceOn(r)) {
+      r.traceLine += "<: TimeOut";
+      AddTraceLine(t);
+    }
+  }
+
+  if (r.readPos >= r.bytesRead) {
+    std::size_t queued = r.portOpen ? t.p.port.QueuedBytes() : 0;
+    if (queued != 0) {
+      if (queued > r.rxBuffer.size()) queued = r.rxBuffer.size();
+      std::size_t got = t.p.port.Read(r.rxBuffer.data(), queued);
+      if (got > queued) got = queued;
+      r.bytesRead = static_cast<std::uint32_t>(got);
+      t.f.Edit1.SetText(std::to_string(r.bytesRead));
+      t.f.Edit2.SetText(std::to_string(r.rxState));
+      r.readPos = 0;
+    }
+  }
+
+  while (r.readPos < r.bytesRead) {
+    const std::uint8_t b = r.rxBuffer[r.readPos];
+    if (TraceOn(r) && r.rxState != 0) AppendHex(r.traceLine, b);
+    bool checked = false;
+    switch (r.rxState) {
+      case 0:
+        if (b == kStart) {
+          r.rxCheck = kStart;
+          if (TraceOn(r)) r.traceLine = "<: 0D ";
+          ArmTimeout(r);
+          r.rxState = 1;
+        }
+        break;
+      case 1:
+        r.rxDeviceType = b;
+        r.rxCheck ^= b;
+        ArmTimeout(r);
+        r.rxState = 2;
+        break;
+      case 2:
+        r.rxCommand = b;
+        r.rxCheck ^= b;
+        ArmTimeout(r);
+        r.rxState = 3;
+        break;
+      case 3:
+        r.rxLength = b;
+        r.rxCheck ^= b;
+        r.dataIndex = 0;
+        ArmTimeout(r);
+        r.rxState = b == 0 ? 4 : 5;
+        break;
+      case 5:
+        // The length byte is at most 255 and the buffer holds 256, so the index stays inside.
+        r.rxData[r.dataIndex] = b;
+        r.rxCheck ^= b;
+        ++r.dataIndex;
+        ArmTimeout(r);
+        if (r.dataIndex == r.rxLength) r.rxState = 6;
+        break;
+      default:  // 4 and 6: the check byte
+        if (b == r.rxCheck) {
+          r.frameReady = 1;
+        } else if (TraceOn(r)) {
+          r.traceLine += "bad XOR";
+        }
+        if (TraceOn(r)) AddTraceLine(t);
+        r.interByteTimeout = 0;
+        r.rxState = 0;
+        checked = true;
+        break;
+    }
+    ++r.readPos;
+    if (checked) break;
+  }
+}
+
+void ClosePort(Tool& t) {
+  if (t.r.portOpen == 1) {
+    t.r.portOpen = 0;
+    t.p.port.Close();
+  }
+}
+
+void ShowPortError(Tool& t) {
+  t.f.Panel1.SetColour(clr::Red);
+  t.f.Panel1.SetText("Ошибка доступа к порт " + t.r.portName);
+}
+
+}  // namespace zhv

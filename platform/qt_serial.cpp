@@ -1,0 +1,68 @@
+#include "platform/qt_serial.h"
+
+#include <QMetaObject>
+
+namespace zhv {
+
+QtSerialPort::QtSerialPort() {
+  connect(&port_, &QSerialPort::errorOccurred, this, &QtSerialPort::OnError);
+}
+
+bool QtSerialPort::Open(const std::string& name) {
+  lostReported_ = false;
+  port_.setPortName(QString::fromStdString(name));
+  return port_.open(QIODevice::ReadWrite);  // Qt locks the device: no sharing
+}
+
+bool QtSerialPort::SetLineSettings(const LineSettings& s) {
+  const auto parity = s.parity == Parity::None  ? QSerialPort::NoParity
+                      : s.parity == Parity::Odd ? QSerialPort::OddParity
+                                                : QSerialPort::EvenParity;
+  return port_.setBaudRate(s.baudRate) &&
+         port_.setDataBits(static_cast<QSerialPort::DataBits>(s.dataBits)) &&
+         port_.setParity(parity) &&
+         port_.setStopBits(s.stopBits == StopBits::Two ? QSerialPort::TwoStop
+                                                        : QSerialPort::OneStop);
+}
+
+bool QtSerialPort::Purge() { return port_.clear(QSerialPort::AllDirections); }
+
+std::size_t QtSerialPort::QueuedBytes() {
+  const qint64 n = port_.isOpen() ? port_.bytesAvailable() : 0;
+  return n > 0 ? static_cast<std::size_t>(n) : 0;
+}
+
+std::size_t QtSerialPort::Read(std::uint8_t* buffer, std::size_t max) {
+  const qint64 n = port_.read(reinterpret_cast<char*>(buffer), static_cast<qint64>(max));
+  return n > 0 ? static_cast<std::size_t>(n) : 0;
+}
+
+bool QtSerialPort::Write(const std::uint8_t* data, std::size_t count) {
+  if (!port_.isOpen() || lostReported_) return false;
+  // Qt queues the bytes and flushes them from the event loop; errors come as errorOccurred.
+  return port_.write(reinterpret_cast<const char*>(data), static_cast<qint64>(count)) ==
+         static_cast<qint64>(count);
+}
+
+void QtSerialPort::Close() {
+  if (port_.isOpen()) port_.close();
+}
+
+void QtSerialPort::OnError(QSerialPort::SerialPortError error) {
+  // Qt 6.4 keeps the port "open" after an unplug and repeats ReadError without end,
+  // while writes still report success: the first such error means the link is gone.
+  const bool linkGone = error == QSerialPort::ResourceError ||
+                        error == QSerialPort::ReadError || error == QSerialPort::WriteError;
+  if (!linkGone || !port_.isOpen() || lostReported_) return;
+  lostReported_ = true;
+  // Not from inside the port's own notification: close once it has returned.
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        if (lost_) lost_();
+        Close();
+      },
+      Qt::QueuedConnection);
+}
+
+}  // namespace zhv

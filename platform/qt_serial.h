@@ -1,0 +1,32 @@
+// The serial port over QSerialPort.
+#pragma once
+
+#include <QObject>
+#include <QSerialPort>
+
+#include "platform/platform.h"
+
+namespace zhv {
+
+class QtSerialPort : public QObject, public ISerialPort {
+  Q_OBJECT
+ public:
+  QtSerialPort();
+  bool Open(const std::string& name) override;
+  bool SetLineSettings(const LineSettings& settings) override;
+  bool Purge() override;
+  std::size_t QueuedBytes() override;
+  std::size_t Read(std::uint8_t* buffer, std::size_t max) override;
+  bool Write(const std::uint8_t* data, std::size_t count) override;
+  void Close() override;
+  void SetLostHandler(std::function<void()> handler) override { lost_ = std::move(handler); }
+
+ private:
+  void OnError(QSerialPort::SerialPortError error);
+
+  QSerialPort port_;
+  std::function<void()> lost_;
+  bool lostReported_ = false;
+};
+
+}  // namespace zhv

@@ -1,0 +1,40 @@
+// Port list, locale, clock, message pump and termination signals over Qt.
+#pragma once
+
+#include <functional>
+
+#include "platform/platform.h"
+
+namespace zhv {
+
+// The present serial ports, plus any paths named on the command line.
+class QtPortEnumerator : public IPortEnumerator {
+ public:
+  explicit QtPortEnumerator(std::vector<std::string> extraPaths = {});
+  std::vector<PortInfo> PresentPorts() override;
+
+ private:
+  std::vector<std::string> extraPaths_;
+};
+
+inline constexpr const char* kCommandLinePortDescription = "Порт из командной строки";
+
+class QtLocale : public ILocale {
+ public:
+  char DecimalSeparator() override;
+};
+
+class QtClock : public IClock {
+ public:
+  LocalDateTime Now() override;
+};
+
+class QtMessagePump : public IMessagePump {
+ public:
+  void ProcessMessages() override;
+};
+
+// Runs `handler` on the GUI thread when SIGTERM or SIGINT arrives.
+void OnTerminationSignal(std::function<void()> handler);
+
+}  // namespace zhv

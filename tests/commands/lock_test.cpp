@@ -1,0 +1,142 @@
+// The editing lock and the status group's own buttons.
+#include <gtest/gtest.h>
+
+#include "commands/lock.h"
+#include "exchange/machine.h"
+#include "exchange/tool.h"
+#include "platform/fakes.h"
+
+namespace zhv {
+namespace {
+
+struct Lock : ::testing::Test {
+  fake::Services s;
+  Tool t{s.platform()};
+
+  void Unlocked(std::uint8_t deviceType, std::uint8_t gasKind) {
+    t.r.sendDeviceType = deviceType;
+    t.r.gasKind = gasKind;
+    LockEditing(t);
+    UnlockEditing(t);
+  }
+  bool On(const char* name) { return t.f.Find(name)->Enabled(); }
+  bool Writable(const char* name) { return !t.f.Find(name)->ReadOnly(); }
+};
+
+TEST_F(Lock, LockDisables41ControlsMakes13EditsReadOnlyAndHidesThePassPhrases) {
+  for (Control* c : t.f.All()) {
+    c->SetEnabled(true);
+    c->SetReadOnly(false);
+    c->SetVisible(true);
+  }
+  t.f.TakeDirty();
+  LockEditing(t);
+  int disabled = 0, readOnly = 0, hidden = 0;
+  for (Control* c : t.f.All()) {
+    disabled += !c->Enabled();
+    readOnly += c->ReadOnly();
+    hidden += !c->Visible();
+  }
+  EXPECT_EQ(disabled, 41);
+  EXPECT_EQ(readOnly, 13);
+  EXPECT_EQ(hidden, 2);
+  EXPECT_FALSE(t.f.Edit125.Visible());
+  EXPECT_FALSE(t.f.Edit225.Visible());
+  // The lock works through the tabs in order, sensor 1 first, INIT last.
+  const auto changed = t.f.TakeDirty();
+  ASSERT_EQ(changed.size(), 54u);
+  EXPECT_STREQ(changed.front()->Name(), "Button121");
+  EXPECT_STREQ(changed.back()->Name(), "Edit225");
+  // Control buttons, counter reset, copy buttons, "Обновить" and the file buttons stay.
+  for (const char* name : {"Button101", "Button502", "Button104", "Button2", "Button10222",
+                           "Button10223", "Button10242", "Button10310", "Button10320", "Button10330"})
+    EXPECT_TRUE(On(name)) << name;
+}
+
+TEST_F(Lock, UnlockEndsAPassPhraseEntry) {
+  t.f.Edit125.SetVisible(true);
+  t.f.Edit125.SetEnabled(true);
+  Unlocked(0x11, 27);
+  EXPECT_TRUE(On("Button125"));
+  EXPECT_FALSE(t.f.Edit125.Visible());
+  EXPECT_FALSE(t.f.Edit125.Enabled());
+  EXPECT_FALSE(t.f.Edit225.Visible());
+}
+
+TEST_F(Lock, BaseUnitWithNaturalGasKeepsTemperatureBackupVoiceAndCleanAirLocked) {
+  Unlocked(0x10, 1);
+  for (const char* name : {"CheckBox320", "Button321", "Button324", "CheckBox350", "Button354",
+                           "Button351", "CheckBox3501", "Label3502", "CheckBox360", "Button364",
+                           "CheckBox1211"})
+    EXPECT_FALSE(On(name)) << name;
+  EXPECT_FALSE(Writable("Edit321"));
+  EXPECT_FALSE(Writable("Edit351"));
+  for (const char* name : {"Button121", "Button123", "Button140", "Button224", "Button331",
+                           "Button424", "Button10210", "Button1030", "Button10241"})
+    EXPECT_TRUE(On(name)) << name;
+  for (const char* name : {"Edit123", "Edit1220", "Edit142", "Edit3310", "Edit423", "Edit1024"})
+    EXPECT_TRUE(Writable(name)) << name;
+}
+
+TEST_F(Lock, VoiceUnitWithCarbonDioxideUnlocksVoiceAndCleanAirButNotBackup) {
+  Unlocked(0x12, 33);
+  EXPECT_TRUE(On("CheckBox360"));
+  EXPECT_TRUE(On("Button364"));
+  EXPECT_TRUE(On("CheckBox1211"));
+  EXPECT_TRUE(On("CheckBox320"));
+  EXPECT_TRUE(Writable("Edit321"));
+  EXPECT_FALSE(On("CheckBox350"));
+  EXPECT_FALSE(Writable("Edit351"));
+}
+
+TEST_F(Lock, StorageUnitUnlocksBackupPowerOnly) {
+  Unlocked(0x11, 13);
+  for (const char* name : {"CheckBox350", "Button354", "Button351", "CheckBox3501", "Label3502"})
+    EXPECT_TRUE(On(name)) << name;
+  EXPECT_TRUE(Writable("Edit351"));
+  EXPECT_FALSE(On("CheckBox360"));
+  EXPECT_FALSE(On("CheckBox1211"));  // optical CO2 has no clean-air option
+}
+
+TEST_F(Lock, DecisionFollowsTheUsbControlBit) {
+  t.r.sendDeviceType = 0x11;
+  t.r.status0 = 0x03;
+  ApplyEditingLock(t);
+  EXPECT_TRUE(On("Button123"));
+  t.r.status0 = 0x02;
+  ApplyEditingLock(t);
+  EXPECT_FALSE(On("Button123"));
+  EXPECT_FALSE(Writable("Edit123"));
+}
+
+TEST_F(Lock, ControlButtonsOfEveryTabPostUnitControlWithoutTouchingTheLock) {
+  struct Case {
+    const char* button;
+    std::uint8_t argument;
+  } cases[] = {{"Button101", 2}, {"Button301", 2}, {"Button202", 1}, {"Button502", 1},
+               {"Button103", 0}, {"Button403", 0}};
+  Unlocked(0x11, 27);
+  for (const Case& c : cases) {
+    EnableControlButtons(t);
+    t.r.pending = 11;  // a parameter write not yet taken up is overwritten
+    t.f.Find(c.button)->Click();
+    EXPECT_EQ(t.r.pending, 7) << c.button;
+    EXPECT_EQ(t.r.commandArg, c.argument) << c.button;
+    for (const char* b : {"Button101", "Button202", "Button303", "Button401", "Button503"})
+      EXPECT_FALSE(On(b)) << c.button << " left " << b;
+    EXPECT_TRUE(On("Button123")) << c.button;
+  }
+}
+
+TEST_F(Lock, CounterResetOnAnyTabClearsAllFive) {
+  t.r.packetCounter = 1234;
+  for (const char* e : {"Edit104", "Edit204", "Edit304", "Edit404", "Edit504"})
+    t.f.Find(e)->SetText("01234");
+  t.f.Button404.Click();
+  EXPECT_EQ(t.r.packetCounter, 0);
+  for (const char* e : {"Edit104", "Edit204", "Edit304", "Edit404", "Edit504"})
+    EXPECT_EQ(t.f.Find(e)->Text(), "00000") << e;
+}
+
+}  // namespace
+}  // namespace zhv

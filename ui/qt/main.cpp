@@ -1,0 +1,63 @@
+// BToolZHV22MT: the service and configuration tool for the ЖОВ-22 gas alarm unit.
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QWidget>
+
+#include "exchange/startup.h"
+#include "exchange/tool.h"
+#include "platform/qt_serial.h"
+#include "platform/qt_services.h"
+#include "ui/qt/FormView.h"
+
+namespace {
+
+// "--port PATH": list PATH as a port and open it at once, as a double-click would.
+void OpenCommandLinePort(zhv::Tool& tool, const std::string& path) {
+  const auto& rows = tool.f.ListView1.Rows();
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (rows[i].sub[0] == path) {
+      tool.f.ListView1.SetSelected(static_cast<int>(i));
+      tool.f.ListView1.DblClick();
+      return;
+    }
+  }
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QString::fromUtf8(zhv::kApplicationTitle));
+
+  QCommandLineParser options;
+  options.setApplicationDescription("Настройка ЖОВ-22");
+  options.addHelpOption();
+  const QCommandLineOption portOption("port", "Добавить порт PATH в список и открыть его.", "PATH");
+  options.addOption(portOption);
+  options.process(app);
+  const std::string port = options.value(portOption).toStdString();
+
+  zhv::QtSerialPort serial;
+  zhv::QtPortEnumerator ports(port.empty() ? std::vector<std::string>{}
+                                           : std::vector<std::string>{port});
+  zhv::QtLocale locale;
+  zhv::QtClock clock;
+  zhv::QtMessagePump pump;
+  zhv::Tool tool(zhv::Platform{serial, ports, locale, clock, pump});
+
+  zhv::FormView view(tool.f);
+  view.onClose = [&tool] { zhv::FormClose(tool); };
+  // The two helper forms exist as in the original design, but are never shown.
+  QWidget form6;
+  form6.setWindowTitle(tool.form6.caption);
+  QWidget form2;
+  form2.setWindowTitle(tool.form2.caption);
+
+  zhv::FormCreate(tool);
+  view.Flush();
+  view.show();
+  if (!port.empty()) OpenCommandLinePort(tool, port);
+
+  zhv::OnTerminationSignal([&view] { view.close(); });
+  return app.exec();
+}
