@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace zhv {
 
@@ -23,6 +24,8 @@ std::int32_t PackedDay(std::uint32_t packed);
 std::int32_t PackedMonth(std::uint32_t packed);
 std::int32_t PackedYear(std::uint32_t packed, std::uint16_t referenceYear);
 std::string Hex2(std::uint8_t byte);  // two upper-case hexadecimal digits
+// An optional sign and decimal digits, the whole text, within 32 bits.
+bool ConvertInteger(std::string_view text, std::int32_t& value);
 
 inline constexpr std::uint16_t kKindWide = 0x100;
 inline constexpr std::uint16_t kKindBlank = 0x200;

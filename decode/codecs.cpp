@@ -168,21 +168,24 @@ void ParseScaledEntry(ExchangeRecord& r, ILocale& locale) {
   }
 }
 
+bool ConvertInteger(std::string_view text, std::int32_t& value) {
+  if (!IsPlainNumber(text, false)) return false;
+  const std::string_view digits = WithoutPlus(text);
+  std::int32_t converted = 0;
+  const auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), converted);
+  if (ec != std::errc() || ptr != digits.data() + digits.size()) return false;
+  value = converted;
+  return true;
+}
+
 void ParseIntegerEntry(ExchangeRecord& r) {
   r.entryRejected = 0;
   if (!WordInBlock(r)) {
     r.entryRejected = 1;
     return;
   }
-  const std::string_view text = r.entryText;
   std::int32_t value = 0;
-  bool ok = IsPlainNumber(text, false);
-  if (ok) {
-    const std::string_view digits = WithoutPlus(text);
-    const auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    ok = ec == std::errc() && ptr == digits.data() + digits.size();
-  }
-  if (ok) {
+  if (ConvertInteger(r.entryText, value)) {
     StoreWord(r, value);
   } else {
     r.entryRejected = 1;
