@@ -1,0 +1,247 @@
+// Sensor channels: set-up by gas kind, state flags, and the readings of every
+// status response with their live charts.
+#include "decode/ServTKE.h"
+#include "decode/charts.h"
+#include "decode/show.h"
+#include "decode/texts.h"
+#include "exchange/catalogue.h"
+#include "exchange/tool.h"
+
+namespace zhv {
+
+namespace {
+
+// --- set-up by gas kind
+
+struct Axis {
+  double min, max;
+  const char* picture;
+  int separation;
+};
+
+struct ChannelKind {
+  const char* gas;
+  const char* mark;
+  const char* upperUnit;
+  const char* fractionLine;
+  const char* lowerUnit;
+  const char* initialValue;
+  Axis concentration;
+  Axis voltage;
+  // The percentage kinds always format the first channel's pair of charts.
+  bool formatsFirstPair;
+};
+
+constexpr ChannelKind kCH4{"CH4", "", "об.", "", "%", "0.00",
+                           {-1, 5, "0.00", 1}, {0, 3, "0.000", 1}, true};
+constexpr ChannelKind kC3H8{"C3H8", "", "об.", "", "%", "0.00",
+                            {-1, 3, "0.00", 1}, {0, 3, "0.000", 1}, true};
+constexpr ChannelKind kCO2Optical{"CO2", "опт", "об.", "", "%", "0.000",
+                                  {-1, 2, "0.000", 1}, {0, 10000, "0000", 1}, true};
+constexpr ChannelKind kCO{"CO", "", "мг", "------", "м3", "000",
+                          {-10, 200, "000", 50}, {0, 4, "0.000", 1}, false};
+constexpr ChannelKind kCO2{"CO2", "", "об.", "", "%", "0.000",
+                           {-1, 2, "0.000", 1}, {0, 5, "0.000", 1}, true};
+constexpr ChannelKind kUnknown{"***", "", "", "", "", "---",
+                               {-10, 100, "00", 10}, {0, 10, "0", 100}, false};
+
+const ChannelKind& KindRow(std::uint8_t gasKind) {
+  switch (gasKind) {
+    case cat::kGasCH4: return kCH4;
+    case cat::kGasC3H8: return kC3H8;
+    case cat::kGasCO2Optical: return kCO2Optical;
+    case cat::kGasCO: return kCO;
+    case cat::kGasCO2: return kCO2;
+    default: return kUnknown;
+  }
+}
+
+// Starts a chart with 100 points just below its visible range.
+void StartChart(Control& enable, ChartControl& chart, ChartRing& ring, SeriesControl& series,
+                const Axis& axis) {
+  enable.SetChecked(true);
+  chart.SetLeftMax(axis.max);
+  chart.SetLeftMin(axis.min);
+  FillChart(ring, series, axis.min - 1);
+}
+
+// --- readings
+
+std::int32_t Word(const Bytes256& d, std::size_t at) { return show::Word(d, at); }
+
+// Shows a concentration word: bit 15 overrange, bits 0..14 a value whose
+// sign is bit 14. Returns the chart value.
+double ShowConcentration(ExchangeRecord& r, std::uint8_t kindByte, std::int32_t w, Control& edit,
+                         const ChartControl& chart) {
+  const std::uint16_t kind = kindByte & 0x3F;
+  std::string text;
+  std::int32_t value;
+  if (w & 0x4000) {
+    const std::int32_t magnitude = -w & 0x3FFF;
+    text = "-" + FormatByKind(r, kind, magnitude);
+    value = -magnitude;
+  } else {
+    value = w & 0x3FFF;
+    text = FormatByKind(r, kind, value);
+  }
+  double chartValue = value / r.paramScale;
+  if (w & 0x8000) {
+    chartValue = chart.LeftMax();
+    text.insert(0, 1, '>');
+  }
+  edit.SetText(text);
+  return chartValue;
+}
+
+// The sensor supply voltage arrives in 0.1 mV and is shown in 10 mV steps,
+// rounded to nearest with halves to even.
+std::int32_t ToSupplySteps(std::int32_t raw) {
+  std::int32_t steps = raw / 100;
+  const std::int32_t rest = raw % 100;
+  if (rest > 50 || (rest == 50 && (steps & 1))) ++steps;
+  return steps;
+}
+
+void ShowControlFlags(Control& edit, std::uint8_t flags) {
+  char bits[8];
+  for (int i = 0; i < 8; ++i) bits[i] = (flags & (0x80 >> i)) ? '1' : '0';
+  show::Text(edit, std::string_view(bits, 8));
+}
+
+std::string TemperatureText(std::uint8_t t) {
+  if (t & 0x80) return "-" + FormatValue(2, (256 - t) & 0x7F);
+  if (t != 0) return "+" + FormatValue(2, t);
+  return txt::kNoTemperature;
+}
+
+}  // namespace
+
+void SetUpChannel(Tool& t, std::uint8_t gasKind, std::uint8_t channel) {
+  TForm1& f = t.f;
+  auto& rings = t.r.rings;
+  const ChannelKind& k = KindRow(gasKind);
+  const bool first = channel == 0;
+
+  ChartControl& concChart = first ? f.Chart110 : f.Chart210;
+  ChartControl& voltChart = first ? f.Chart120 : f.Chart220;
+  StartChart(first ? f.CheckBox110 : f.CheckBox210, concChart, rings[first ? 0 : 2],
+             first ? f.LineSeries110 : f.LineSeries210, k.concentration);
+  StartChart(first ? f.CheckBox120 : f.CheckBox220, voltChart, rings[first ? 1 : 3],
+             first ? f.LineSeries120 : f.LineSeries220, k.voltage);
+
+  ChartControl& concFormat = k.formatsFirstPair ? f.Chart110 : concChart;
+  ChartControl& voltFormat = k.formatsFirstPair ? f.Chart120 : voltChart;
+  concFormat.SetLeftFormat(k.concentration.picture, k.concentration.separation);
+  voltFormat.SetLeftFormat(k.voltage.picture, k.voltage.separation);
+
+  if (first) {
+    show::Text(f.Label1121, k.gas);
+    show::Text(f.Label1122, k.upperUnit);
+    show::Text(f.Label1123, k.fractionLine);
+    show::Text(f.Label1124, k.lowerUnit);
+    show::Text(f.Label1125, k.mark);
+    show::Text(f.Edit112, k.initialValue);
+  } else {
+    show::Text(f.Label2121, k.gas);
+    show::Text(f.Label2122, k.upperUnit);
+    show::Text(f.Label2123, k.fractionLine);
+    show::Text(f.Label2124, k.lowerUnit);
+    show::Text(f.Edit212, k.initialValue);
+  }
+}
+
+void ShowChannelState(Tool& t, std::uint8_t stateByte, std::uint8_t channelIndex) {
+  TForm1& f = t.f;
+  using Row = std::array<Control*, 8>;
+  Row edits, panels;
+  switch (channelIndex) {
+    case 0:
+      edits = {&f.Edit1110, &f.Edit1111, &f.Edit1112, &f.Edit1113,
+               &f.Edit1114, &f.Edit1115, &f.Edit1116, &f.Edit1117};
+      panels = {&f.Panel1110, &f.Panel1111, &f.Panel1112, &f.Panel1113,
+                &f.Panel1114, &f.Panel1115, &f.Panel1116, &f.Panel1117};
+      break;
+    case 1:
+      edits = {&f.Edit2110, &f.Edit2111, &f.Edit2112, &f.Edit2113,
+               &f.Edit2114, &f.Edit2115, &f.Edit2116, &f.Edit2117};
+      panels = {&f.Panel2110, &f.Panel2111, &f.Panel2112, &f.Panel2113,
+                &f.Panel2114, &f.Panel2115, &f.Panel2116, &f.Panel2117};
+      break;
+    case 2:
+      edits = {&f.Edit3110, &f.Edit3111, &f.Edit3112, &f.Edit3113,
+               &f.Edit3114, &f.Edit3115, &f.Edit3116, &f.Edit3117};
+      panels = {&f.Panel3110, &f.Panel3111, &f.Panel3112, &f.Panel3113,
+                &f.Panel3114, &f.Panel3115, &f.Panel3116, &f.Panel3117};
+      break;
+    default:
+      return;
+  }
+
+  // The unit's own kind decides the fault texts on every channel.
+  const bool optical = t.r.gasKind == cat::kGasCO2Optical;
+  struct Flag {
+    const char* text;
+    TColor colour;
+  };
+  const Flag quiet{"", clr::BtnFace};
+  const Flag whenSet[8] = {
+      {txt::kStateWorking, clr::BtnFace},
+      {txt::kStateWasThreshold, clr::Fuchsia},
+      {optical ? txt::kStateOpticalVersion : txt::kStateSensorSetup, clr::Yellow},
+      {optical ? txt::kStateNoOptical : txt::kStateSensorFault, clr::Yellow},
+      {txt::kStateThreshold, clr::Red},
+      {txt::kStateTest, clr::Olive},
+      {txt::kStateSensorOff, clr::Red},
+      {txt::kStateSetup, clr::Olive},
+  };
+  for (int bit = 0; bit < 8; ++bit) {
+    const bool set = stateByte & (1u << bit);
+    show::Text(*edits[bit], show::Bit(set));
+    Flag shown = set ? whenSet[bit] : quiet;
+    if (bit == 0 && !set) shown = {txt::kStateInit, clr::Olive};
+    panels[bit]->SetColour(shown.colour);
+    show::Text(*panels[bit], shown.text);
+  }
+
+  // With temperature control off the temperature sensor's state is no news.
+  if (channelIndex == 2 && (t.r.param[0] & 0x10)) {
+    show::Text(f.Panel3110, "");
+    f.Panel3110.SetColour(clr::BtnFace);
+  }
+}
+
+void ShowChannelValues(Tool& t) {
+  TForm1& f = t.f;
+  ExchangeRecord& r = t.r;
+  const Bytes256& d = r.rxData;
+  auto& rings = r.rings;
+
+  PlotIfEnabled(f.CheckBox110, rings[0], f.LineSeries110,
+                ShowConcentration(r, d[8], Word(d, 10), f.Edit112, f.Chart110));
+
+  const std::int32_t v = Word(d, 12);
+  const bool optical = r.gasKind == cat::kGasCO2Optical;
+  f.Edit120.SetText(FormatValue(optical ? 5 : 0x45, v));
+  show::Text(f.Label120, optical ? "" : txt::kVolts);
+  if (f.CheckBox120.Checked() && optical)
+    f.Chart120.SetLeftMax(v < 9500 ? 10000 : v < 19500 ? 20000 : 35000);
+  PlotIfEnabled(f.CheckBox120, rings[1], f.LineSeries120, optical ? v : v / 10000.0);
+
+  f.Edit141.SetText(FormatValue(0x23, ToSupplySteps(Word(d, 14))));
+  ShowControlFlags(f.Edit143, d[16]);
+
+  if (r.gasKind == cat::kGasCombined) {
+    PlotIfEnabled(f.CheckBox210, rings[2], f.LineSeries210,
+                  ShowConcentration(r, d[18], Word(d, 20), f.Edit212, f.Chart210));
+    const std::int32_t v2 = Word(d, 22);
+    f.Edit220.SetText(FormatValue(0x45, v2));
+    PlotIfEnabled(f.CheckBox220, rings[3], f.LineSeries220, v2 / 10000.0);
+    f.Edit241.SetText(FormatValue(0x23, ToSupplySteps(Word(d, 24))));
+    ShowControlFlags(f.Edit243, d[26]);
+  }
+
+  if (r.gasKind != cat::kGasCH4 && r.gasKind != cat::kGasC3H8)
+    f.Edit312.SetText(TemperatureText(d[29]));
+}
+
+}  // namespace zhv

@@ -1,0 +1,19 @@
+// The live charts: each series is rebuilt from its 100-value ring.
+#pragma once
+
+#include "exchange/record.h"
+#include "ui/control.h"
+
+namespace zhv {
+
+// Empties the ring and fills it, and the series, with one value.
+void FillChart(ChartRing& ring, SeriesControl& series, double value);
+
+// Puts a value into the ring and redraws the series oldest first.
+void AppendToChart(ChartRing& ring, SeriesControl& series, double value);
+
+// Appends while the chart's "Разрешить график" box is checked; otherwise the
+// series is emptied and the ring kept, so checking it again resumes.
+void PlotIfEnabled(const Control& enable, ChartRing& ring, SeriesControl& series, double value);
+
+}  // namespace zhv
