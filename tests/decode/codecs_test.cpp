@@ -21,6 +21,8 @@ TEST(FormatValue, FixedPointPaddingAndCeiling) {
       {69, 0, "0.0000"},     {0x40, 12, "12"},       {3, 12345, "12345"},
       {35, 99998, "999.98"}, {35, 99999, "999.99"},  {35, 2000000, "999.99"},
       {0, 0, "0"},           {1, 0, "0"},
+      // As many decimals as characters: no point is inserted.
+      {0x20, 12, "12"},      {0x44, 1234, "1234"},   {0x23, 5, "0.05"},
       // Digit counts above 5 and decimal counts above 4 are capped.
       {7, 3, "00003"},       {0x75, 123456, "9.9999"}, {0x76, 42, "0.0042"},
       // Bits 3 and 7 carry nothing.
@@ -132,6 +134,9 @@ TEST_F(Parse, BadScaledTextKeepsTheWord) {
   // In a comma locale a point anywhere but first is no separator.
   Scaled("1,2.", 100, ',');
   EXPECT_EQ(r.entryRejected, 1);
+  Scaled("12.", 100, ',');
+  EXPECT_EQ(r.entryRejected, 1);
+  EXPECT_EQ(Word(), 0x1234);
   // A rejection before any kind set the scale still keeps the word.
   Scaled("abc", 0, '.');
   EXPECT_EQ(r.entryRejected, 1);
