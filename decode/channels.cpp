@@ -67,8 +67,6 @@ void StartChart(Control& enable, ChartControl& chart, ChartRing& ring, SeriesCon
 
 // --- readings
 
-std::int32_t Word(const Bytes256& d, std::size_t at) { return show::Word(d, at); }
-
 // Shows a concentration word: bit 15 overrange, bits 0..14 a value whose
 // sign is bit 14. Returns the chart value.
 double ShowConcentration(ExchangeRecord& r, std::uint8_t kindByte, std::int32_t w, Control& edit,
@@ -93,8 +91,8 @@ double ShowConcentration(ExchangeRecord& r, std::uint8_t kindByte, std::int32_t 
   return chartValue;
 }
 
-// The sensor supply voltage arrives in 0.1 mV and is shown in 10 mV steps,
-// rounded to nearest with halves to even.
+// The sensor supply voltage is shown in steps of 100 raw counts, rounded to
+// nearest with halves to even.
 std::int32_t ToSupplySteps(std::int32_t raw) {
   std::int32_t steps = raw / 100;
   const std::int32_t rest = raw % 100;
@@ -217,9 +215,9 @@ void ShowChannelValues(Tool& t) {
   auto& rings = r.rings;
 
   PlotIfEnabled(f.CheckBox110, rings[0], f.LineSeries110,
-                ShowConcentration(r, d[8], Word(d, 10), f.Edit112, f.Chart110));
+                ShowConcentration(r, d[8], show::Word(d, 10), f.Edit112, f.Chart110));
 
-  const std::int32_t v = Word(d, 12);
+  const std::int32_t v = show::Word(d, 12);
   const bool optical = r.gasKind == cat::kGasCO2Optical;
   f.Edit120.SetText(FormatValue(optical ? 5 : 0x45, v));
   show::Text(f.Label120, optical ? "" : txt::kVolts);
@@ -227,16 +225,16 @@ void ShowChannelValues(Tool& t) {
     f.Chart120.SetLeftMax(v < 9500 ? 10000 : v < 19500 ? 20000 : 35000);
   PlotIfEnabled(f.CheckBox120, rings[1], f.LineSeries120, optical ? v : v / 10000.0);
 
-  f.Edit141.SetText(FormatValue(0x23, ToSupplySteps(Word(d, 14))));
+  f.Edit141.SetText(FormatValue(0x23, ToSupplySteps(show::Word(d, 14))));
   ShowControlFlags(f.Edit143, d[16]);
 
   if (r.gasKind == cat::kGasCombined) {
     PlotIfEnabled(f.CheckBox210, rings[2], f.LineSeries210,
-                  ShowConcentration(r, d[18], Word(d, 20), f.Edit212, f.Chart210));
-    const std::int32_t v2 = Word(d, 22);
+                  ShowConcentration(r, d[18], show::Word(d, 20), f.Edit212, f.Chart210));
+    const std::int32_t v2 = show::Word(d, 22);
     f.Edit220.SetText(FormatValue(0x45, v2));
     PlotIfEnabled(f.CheckBox220, rings[3], f.LineSeries220, v2 / 10000.0);
-    f.Edit241.SetText(FormatValue(0x23, ToSupplySteps(Word(d, 24))));
+    f.Edit241.SetText(FormatValue(0x23, ToSupplySteps(show::Word(d, 24))));
     ShowControlFlags(f.Edit243, d[26]);
   }
 
