@@ -1,0 +1,18 @@
+#include <asm/termbits.h>
+#include <sys/ioctl.h>
+
+#include "sim/tty.h"
+
+namespace zhv::sim {
+
+bool SetCustomBaud(int fd, int baud) {
+  struct termios2 t {};
+  if (ioctl(fd, TCGETS2, &t) != 0) return false;
+  t.c_cflag &= ~static_cast<tcflag_t>(CBAUD);
+  t.c_cflag |= BOTHER;
+  t.c_ispeed = static_cast<speed_t>(baud);
+  t.c_ospeed = static_cast<speed_t>(baud);
+  return ioctl(fd, TCSETS2, &t) == 0;
+}
+
+}  // namespace zhv::sim

@@ -1,0 +1,97 @@
+#include "sim/cli.h"
+
+#include <charconv>
+#include <cstdint>
+#include <optional>
+
+namespace zhv::sim {
+
+namespace {
+
+// Decimal, or hexadecimal after 0x: what people type for protocol codes.
+std::optional<std::uint32_t> ParseNumber(const std::string& text, std::uint32_t max) {
+  int base = 10;
+  std::size_t from = 0;
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    base = 16;
+    from = 2;
+  }
+  std::uint32_t value = 0;
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data() + from, end, value, base);
+  if (text.empty() || ec != std::errc{} || ptr != end || value > max) return std::nullopt;
+  return value;
+}
+
+}  // namespace
+
+std::string ParseArguments(const std::vector<std::string>& args, ProgramOptions& out) {
+  Faults& faults = out.unit.faults;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    const auto flag = [&](const char* name, bool& field) {
+      if (a != name) return false;
+      field = true;
+      return true;
+    };
+    if (a == "--help" || a == "-h") {
+      out.help = true;
+      continue;
+    }
+    if (flag("--bad-check", faults.badCheck) || flag("--split", faults.split) ||
+        flag("--refuse-usb-on", faults.refuseUsbOn) || flag("--eeprom-fail", faults.eepromFailure))
+      continue;
+
+    const bool takesValue = a == "--type" || a == "--gas" || a == "--device" || a == "--link" ||
+                            a == "--silent" || a == "--wrong-length" || a == "--cal-error" || a == "--warm-up";
+    if (!takesValue) return "неизвестный параметр: " + a;
+    if (i + 1 == args.size()) return "не задано значение параметра " + a;
+    const std::string& v = args[++i];
+    if (a == "--device") {
+      out.device = v;
+      continue;
+    }
+    if (a == "--link") {
+      out.link = v;
+      continue;
+    }
+    if (a == "--silent" && v == "all") {
+      faults.silentAll = true;
+      continue;
+    }
+    const auto number = ParseNumber(v, a == "--warm-up" ? 86'400'000u : a == "--gas" ? 0x3Fu : 0xFFu);
+    if (!number) return "недопустимое значение параметра " + a + ": " + v;
+    const auto byte = static_cast<std::uint8_t>(*number);
+    if (a == "--type") out.unit.deviceType = byte;
+    else if (a == "--gas") out.unit.gasKind = byte;
+    else if (a == "--silent") faults.silent.insert(byte);
+    else if (a == "--wrong-length") faults.wrongLength = byte;
+    else if (a == "--cal-error") faults.calibrationError = byte;
+    else out.unit.warmUpMs = *number;
+  }
+  return {};
+}
+
+const char* UsageText() {
+  return "Использование: zhv22-sim [параметры]\n"
+         "Имитатор блока сигнализатора ЖОВ-22: отвечает по протоколу связи на псевдотерминале\n"
+         "(его путь выводится первой строкой) или на заданном последовательном порту.\n"
+         "\n"
+         "  --device ПУТЬ        обслуживать последовательный порт (250000 бод, 8N2)\n"
+         "  --link ПУТЬ          создать символьную ссылку на обслуживаемый путь\n"
+         "  --type КОД           код типа устройства (по умолчанию 0x11)\n"
+         "  --gas КОД            код вида газа (по умолчанию 27)\n"
+         "  --warm-up МС         длительность прогрева после включения и перезапуска\n"
+         "Неисправности:\n"
+         "  --silent КОД|all     не отвечать на команду с этим кодом (или ни на что)\n"
+         "  --bad-check          неверный контрольный байт в ответах\n"
+         "  --wrong-length КОД   ответ на эту команду на байт длиннее положенного\n"
+         "  --split              каждый ответ приходит двумя частями\n"
+         "  --refuse-usb-on      не включать USB управление\n"
+         "  --cal-error ФЛАГИ    флаги ошибки в ответах на отстрел\n"
+         "  --eeprom-fail        перезапись EEPROM завершается ошибкой\n"
+         "  --help               эта справка\n"
+         "Коды задаются десятичными или шестнадцатеричными (0x..).\n";
+}
+
+}  // namespace zhv::sim

@@ -1,0 +1,24 @@
+// Command line of the zhv22-sim program.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "sim/unit.h"
+
+namespace zhv::sim {
+
+struct ProgramOptions {
+  Options unit;
+  std::string device;  // a real serial port to serve; empty: a new pseudo-terminal
+  std::string link;    // also make this symlink to the served path
+  bool help = false;
+};
+
+// Fills out from the arguments (without the program name); returns an error
+// text naming the offending argument, empty when all were understood.
+std::string ParseArguments(const std::vector<std::string>& args, ProgramOptions& out);
+
+const char* UsageText();
+
+}  // namespace zhv::sim

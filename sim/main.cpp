@@ -1,0 +1,131 @@
+// zhv22-sim: a simulated gas alarm unit on a pseudo-terminal or a serial port,
+// for trying the tool without hardware.
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "sim/cli.h"
+#include "sim/tty.h"
+#include "sim/unit.h"
+
+namespace {
+
+volatile sig_atomic_t g_stop = 0;
+
+void OnSignal(int) { g_stop = 1; }
+
+void InstallSignals() {
+  struct sigaction sa {};
+  sa.sa_handler = OnSignal;
+  sigemptyset(&sa.sa_mask);
+  sa.sa_flags = 0;  // no restart: poll must return so the loop sees the flag
+  sigaction(SIGINT, &sa, nullptr);
+  sigaction(SIGTERM, &sa, nullptr);
+}
+
+zhv::LocalDateTime LocalNow() {
+  const std::time_t t = std::time(nullptr);
+  std::tm tm{};
+  localtime_r(&t, &tm);
+  return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+}
+
+bool IsSymlink(const std::string& path) {
+  struct stat st {};
+  return lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+// Replaces a stale link of an earlier run, never a regular file.
+bool MakeLink(const std::string& target, const std::string& link) {
+  if (IsSymlink(link)) unlink(link.c_str());
+  return symlink(target.c_str(), link.c_str()) == 0;
+}
+
+// Serves the unit until a signal; false when a real device went away.
+bool Serve(const zhv::sim::Endpoint& e, bool realDevice, zhv::sim::Unit& unit) {
+  constexpr std::size_t kOutputLimit = 65536;  // nobody reading: drop rather than grow
+  using Clock = std::chrono::steady_clock;
+  auto last = Clock::now();
+  std::vector<std::uint8_t> pending;
+  std::uint8_t buffer[256];
+  while (!g_stop) {
+    pollfd p{e.fd, static_cast<short>(POLLIN | (pending.empty() ? 0 : POLLOUT)), 0};
+    if (poll(&p, 1, 5) < 0 && errno != EINTR) return false;
+    bool hungUp = false;
+    for (;;) {
+      const ssize_t n = read(e.fd, buffer, sizeof buffer);
+      if (n > 0) {
+        unit.Feed(buffer, static_cast<std::size_t>(n));
+        continue;
+      }
+      if (n == 0 || errno == EIO) hungUp = true;
+      break;
+    }
+    if (hungUp && realDevice) return false;
+    if (hungUp) poll(nullptr, 0, 5);  // the pty reports EIO without blocking: do not spin
+
+    const auto now = Clock::now();
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now - last).count();
+    if (ms > 0) {
+      unit.Step(static_cast<std::uint32_t>(ms));
+      last += std::chrono::milliseconds(ms);
+    }
+
+    const std::vector<std::uint8_t> out = unit.TakeOutput();
+    pending.insert(pending.end(), out.begin(), out.end());
+    if (!pending.empty()) {
+      const ssize_t n = write(e.fd, pending.data(), pending.size());
+      if (n > 0) pending.erase(pending.begin(), pending.begin() + n);
+      if (pending.size() > kOutputLimit) pending.clear();
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace zhv::sim;
+  ProgramOptions options;
+  const std::string error = ParseArguments({argv + 1, argv + argc}, options);
+  if (!error.empty()) {
+    std::fprintf(stderr, "zhv22-sim: %s\n%s", error.c_str(), UsageText());
+    return 2;
+  }
+  if (options.help) {
+    std::fputs(UsageText(), stdout);
+    return 0;
+  }
+  options.unit.clockStart = LocalNow();
+
+  Endpoint endpoint;
+  const std::string opened =
+      options.device.empty() ? OpenPseudoTerminal(endpoint) : OpenSerialDevice(options.device, endpoint);
+  if (!opened.empty()) {
+    std::fprintf(stderr, "zhv22-sim: %s\n", opened.c_str());
+    return 1;
+  }
+  if (!options.link.empty() && !MakeLink(endpoint.path, options.link)) {
+    std::fprintf(stderr, "zhv22-sim: не удалось создать ссылку %s\n", options.link.c_str());
+    CloseEndpoint(endpoint);
+    return 1;
+  }
+  InstallSignals();
+  std::printf("%s\n", endpoint.path.c_str());
+  std::fflush(stdout);
+
+  Unit unit(options.unit);
+  const bool ok = Serve(endpoint, !options.device.empty(), unit);
+  if (!ok) std::fprintf(stderr, "zhv22-sim: устройство %s недоступно\n", endpoint.path.c_str());
+  if (!options.link.empty() && IsSymlink(options.link)) unlink(options.link.c_str());
+  CloseEndpoint(endpoint);
+  return ok ? 0 : 1;
+}

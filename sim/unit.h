@@ -1,0 +1,109 @@
+// The simulated gas alarm unit: takes the tool's bytes, answers in link
+// frames, and lets its values drift with its own clock.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <set>
+#include <vector>
+
+#include "exchange/catalogue.h"
+#include "platform/platform.h"
+#include "sim/frames.h"
+#include "sim/model.h"
+#include "sim/storage.h"
+
+namespace zhv::sim {
+
+// Misbehaviour to order; every field may be changed while the unit runs.
+// Command codes are those of the request, so silencing 0x34 silences its 0x40 answer.
+struct Faults {
+  bool silentAll = false;
+  std::set<std::uint8_t> silent;            // requests left unanswered
+  bool badCheck = false;                    // every answer's check byte inverted
+  std::optional<std::uint8_t> wrongLength;  // answers to this request carry one byte too many
+  bool split = false;                       // each answer's second half comes a time step later
+  bool refuseUsbOn = false;                 // USB control stays off when asked on
+  std::uint8_t calibrationError = 0;        // error flags of every calibration answer
+  bool eepromFailure = false;               // the EEPROM rewrite answer reports failure
+};
+
+struct Options {
+  std::uint8_t deviceType = cat::kTypeStorage;
+  std::uint8_t gasKind = cat::kGasCombined;  // 6 bits
+  std::uint16_t version = 130;               // 10 bits, 130 is shown as 1.30
+  std::uint16_t softwareId = 0x1234;         // identification bytes 4 (low) and 5 (high)
+  std::uint8_t interfaceModule = 0x31;       // status byte 1: LoRa fitted, link fine
+  std::uint32_t warmUpMs = 3000;             // after power-on and after a restart
+  LocalDateTime clockStart{2024, 5, 17, 13, 45, 0};
+  Faults faults;
+};
+
+class Unit {
+ public:
+  // A partial frame is given up after this long without a further byte.
+  static constexpr std::uint32_t kStallMs = 50;
+
+  explicit Unit(Options options = {});
+
+  void Feed(const std::uint8_t* bytes, std::size_t count);
+  void Feed(const std::vector<std::uint8_t>& bytes) { Feed(bytes.data(), bytes.size()); }
+  // Returns and forgets what the unit has sent so far.
+  std::vector<std::uint8_t> TakeOutput();
+  // Advances the unit's clock and values; releases held answer halves.
+  void Step(std::uint32_t ms);
+
+  Faults& faults() { return options_.faults; }
+  const Options& options() const { return options_; }
+  std::uint64_t NowMs() const { return nowMs_; }
+  bool UsbControl() const { return usbControl_; }
+  bool WarmedUp() const { return nowMs_ >= warmUntilMs_; }
+  const std::array<std::uint16_t, cat::kWordCount>& Words() const { return words_; }
+  std::uint16_t SupplySetpoint() const { return setpoint_; }
+  LocalDateTime ClockNow() const { return storage_.Now(); }
+  std::uint16_t StoredRecords() const { return storage_.Records(); }
+  // The last frame with a good check byte, answered or not.
+  const std::optional<Frame>& LastRequest() const { return lastRequest_; }
+  int RequestCount(std::uint8_t command) const { return requestCounts_[command]; }
+
+ private:
+  struct Chunk {
+    std::vector<std::uint8_t> bytes;
+    std::uint64_t releaseStep;
+  };
+
+  void Drain();
+  void Handle(const Frame& request);
+  void Answer(std::uint8_t request, std::uint8_t command, std::vector<std::uint8_t> data);
+  void Restart();
+
+  std::vector<std::uint8_t> Identification() const;
+  std::vector<std::uint8_t> ParameterBlock() const;
+  std::vector<std::uint8_t> Status();
+  std::vector<std::uint8_t> Calibrate(std::uint8_t operation);
+  void PutChannel(std::vector<std::uint8_t>& status, std::size_t at, int index, const ChannelProfile& channel,
+                  std::uint16_t supply);
+  std::uint8_t Status0() const;
+  std::uint8_t Flags() const { return static_cast<std::uint8_t>(words_[0] & 0xFF); }
+
+  Options options_;
+  GasProfile profile_;
+  FrameParser parser_;
+  StorageModule storage_;
+  std::deque<Chunk> output_;
+  std::uint64_t nowMs_ = 0;
+  std::uint64_t steps_ = 0;
+  std::uint64_t lastByteMs_ = 0;
+  std::uint64_t warmUntilMs_;
+  bool usbControl_ = false;
+  std::array<bool, 2> pastExcess_{};
+  std::array<std::uint16_t, cat::kWordCount> words_{};
+  std::uint16_t setpoint_;
+  std::optional<Frame> lastRequest_;
+  std::array<int, 256> requestCounts_{};
+};
+
+}  // namespace zhv::sim
