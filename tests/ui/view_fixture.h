@@ -1,0 +1,45 @@
+// A fresh window model with its Qt view, offscreen.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTabWidget>
+#include <memory>
+
+#include "ui/VisblForm.h"
+#include "ui/qt/FormView.h"
+
+namespace zhv::test {
+
+inline QApplication& App() {
+  static int argc = 1;
+  static char name[] = "ui_tests";
+  static char* argv[] = {name, nullptr};
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  static QApplication app(argc, argv);
+  return app;
+}
+
+// The tab a control stands on, or nullptr for the window's own parts.
+inline const Control* TabOf(const Control* c) {
+  while (c && c->GetKind() != Kind::TabSheet) c = c->Parent();
+  return c;
+}
+
+class ViewTest : public ::testing::Test {
+ protected:
+  ViewTest() : app_(App()), view(std::make_unique<FormView>(form)) {}
+
+  template <class W>
+  W* Find(const char* name) const {
+    return view->findChild<W*>(QString::fromUtf8(name));
+  }
+  QTabWidget* Tabs() const { return Find<QTabWidget>("PageControl1"); }
+
+  QApplication& app_;
+  TForm1 form;
+  std::unique_ptr<FormView> view;
+};
+
+}  // namespace zhv::test

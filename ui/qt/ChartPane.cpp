@@ -1,0 +1,138 @@
+#include "ui/qt/ChartPane.h"
+
+#include <QChart>
+#include <QGraphicsLayout>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineSeries>
+#include <QList>
+#include <QPointF>
+#include <QValueAxis>
+#include <algorithm>
+#include <cmath>
+
+#include "ui/qt/Colours.h"
+
+namespace zhv {
+
+namespace {
+constexpr int kOverlayMargin = 2;
+}
+
+ChartPane::ChartPane(const ChartControl& model, QWidget* parent)
+    : QChartView(parent),
+      model_(model),
+      series_(new QLineSeries),
+      left_(new QValueAxis),
+      bottom_(new QValueAxis),
+      title_(new QLabel(this)),
+      overlay_(new QGridLayout(this)) {
+  auto* chart = new QChart;
+  chart->legend()->hide();
+  chart->setBackgroundRoundness(0);
+  chart->setBackgroundBrush(ToQColor(clr::BtnFace, palette()));
+  chart->setPlotAreaBackgroundBrush(Qt::white);
+  chart->setPlotAreaBackgroundVisible(true);
+  chart->layout()->setContentsMargins(0, 0, 0, 0);
+
+  series_->setColor(Qt::red);
+  series_->setPointsVisible(false);
+  series_->setPointLabelsVisible(false);
+  chart->addSeries(series_);
+
+  bottom_->setLabelFormat("%.0f");
+  bottom_->setTickType(QValueAxis::TicksDynamic);
+  bottom_->setTickAnchor(0);
+  bottom_->setTickInterval(20);
+  bottom_->setRange(1, 100);
+  left_->setTickType(QValueAxis::TicksDynamic);
+  left_->setTickAnchor(0);
+  for (QValueAxis* axis : {left_, bottom_}) {
+    axis->setLabelsFont(font());
+    axis->setMinorGridLineVisible(false);
+  }
+  chart->addAxis(bottom_, Qt::AlignBottom);
+  chart->addAxis(left_, Qt::AlignLeft);
+  series_->attachAxis(bottom_);
+  series_->attachAxis(left_);
+  setChart(chart);
+
+  // The title stays left-aligned with its leading blanks, which QChart's own title cannot do.
+  title_->setTextFormat(Qt::PlainText);
+  title_->setObjectName(QString::fromUtf8(model.Name()) + "Title");
+  overlay_->setContentsMargins(kOverlayMargin, kOverlayMargin, kOverlayMargin, kOverlayMargin);
+  overlay_->setSpacing(2);
+  overlay_->addWidget(title_, 0, 0, Qt::AlignLeft | Qt::AlignVCenter);
+  overlay_->setColumnStretch(0, 1);
+  SyncChart();
+}
+
+void ChartPane::ReserveOverlay() {
+  overlay_->setRowStretch(overlay_->rowCount(), 1);
+  int height = 0;
+  for (int row = 0; row < overlay_->rowCount() - 1; ++row) {
+    int rowHeight = 0;
+    for (int col = 0; col < overlay_->columnCount(); ++col) {
+      if (QLayoutItem* item = overlay_->itemAtPosition(row, col))
+        rowHeight = std::max(rowHeight, item->sizeHint().height());
+    }
+    height += rowHeight + (row ? overlay_->verticalSpacing() : 0);
+  }
+  chart()->setMargins(QMargins(4, height + 2 * kOverlayMargin, 8, 2));
+}
+
+void ChartPane::SyncChart() {
+  title_->setText(QString::fromStdString(model_.Text()));
+  double min = model_.LeftMin();
+  double max = model_.LeftMax();
+  if (!(max > min)) max = min + 1;  // a degenerate range would leave the axis undrawn
+  left_->setRange(min, max);
+  left_->setTickInterval(TickInterval(min, max, model_.LeftSeparation()));
+  left_->setLabelFormat(LabelFormat(model_.LeftFormat()));
+  setEnabled(model_.Enabled());
+  setVisible(model_.Visible());
+}
+
+void ChartPane::SyncSeries(const SeriesControl& series) {
+  const auto& points = series.Points();
+  QList<QPointF> list;
+  list.reserve(static_cast<qsizetype>(points.size()));
+  double minX = 1, maxX = 100;
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    list.append(QPointF(points[i].x, points[i].y));
+    if (i == 0) minX = maxX = points[i].x;
+    minX = std::min(minX, points[i].x);
+    maxX = std::max(maxX, points[i].x);
+  }
+  if (!(maxX > minX)) maxX = minX + 1;
+  bottom_->setRange(minX, maxX);
+  series_->replace(list);  // one redraw per change, not one per point
+}
+
+QString ChartPane::LabelFormat(const std::string& picture) {
+  if (picture.empty()) return "%.1f";
+  int whole = 0, decimals = 0;
+  bool point = false;
+  for (char ch : picture) {
+    if (ch == '.' || ch == ',') {
+      point = true;
+    } else if (ch == '0' || ch == '#') {
+      (point ? decimals : whole) += 1;
+    }
+  }
+  int width = whole + (decimals ? decimals + 1 : 0);
+  if (whole > 1) return QString::asprintf("%%0%d.%df", width, decimals);
+  return QString::asprintf("%%.%df", decimals);
+}
+
+double ChartPane::TickInterval(double min, double max, int separation) {
+  int labels = separation <= 1 ? 8 : separation <= 10 ? 6 : separation <= 50 ? 4 : 3;
+  double raw = (max - min) / labels;
+  double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
+  for (double step : {1.0, 2.0, 5.0, 10.0}) {
+    if (step * magnitude >= raw) return step * magnitude;
+  }
+  return 10 * magnitude;
+}
+
+}  // namespace zhv

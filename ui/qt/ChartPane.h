@@ -1,0 +1,48 @@
+// A chart of the window: one red line series, a left axis set by the model,
+// a bottom axis that follows the points, and the chart's own controls laid over it.
+#pragma once
+
+#include <QChartView>
+#include <QString>
+
+#include "ui/control.h"
+
+class QGridLayout;
+class QLabel;
+class QLineSeries;
+class QValueAxis;
+
+namespace zhv {
+
+class ChartPane : public QChartView {
+ public:
+  ChartPane(const ChartControl& model, QWidget* parent);
+
+  // Title row and the chart's own controls (column 0 holds the title).
+  QGridLayout* Overlay() const { return overlay_; }
+  // Keeps the plot clear of the overlaid controls; call once they are placed.
+  void ReserveOverlay();
+
+  void SyncChart();
+  void SyncSeries(const SeriesControl& series);
+
+  QLineSeries* Series() const { return series_; }
+  QValueAxis* LeftAxis() const { return left_; }
+  QValueAxis* BottomAxis() const { return bottom_; }
+  QLabel* Title() const { return title_; }
+
+  // The window's numeric pictures ("0.000", "0000") as printf formats ("%.3f", "%04.0f").
+  static QString LabelFormat(const std::string& picture);
+  // A tick interval that gives readable labels; a wider separation gives fewer of them.
+  static double TickInterval(double min, double max, int separation);
+
+ private:
+  const ChartControl& model_;
+  QLineSeries* series_;
+  QValueAxis* left_;
+  QValueAxis* bottom_;
+  QLabel* title_;
+  QGridLayout* overlay_;
+};
+
+}  // namespace zhv
