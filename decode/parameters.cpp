@@ -65,8 +65,8 @@ void ShowParameterBlock(Tool& t) {
   f.CheckBox221.SetChecked(!(flags & 0x04));
   f.CheckBox222.SetChecked(!(flags & 0x08));
 
-  show::Text(f.Panel120, "");
-  show::Text(f.Panel220, "");
+  // Panel120 and Panel220 are left to the calibration and EEPROM results: emptying
+  // them here would wipe a verdict during the re-read that follows it.
 
   // The optical CO2 sensor reports a raw signal, not volts.
   const bool optical = r.gasKind == cat::kGasCO2Optical;

@@ -112,17 +112,17 @@ TEST_F(ParameterBlock, BoxesThatDependOnTheVariantAndKind) {
   }
 }
 
-TEST_F(ParameterBlock, CalibrationMarksAndPanels) {
-  t.f.Panel120.SetText("old message");
-  t.f.Panel220.SetText("old message");
+TEST_F(ParameterBlock, CalibrationMarksLeaveTheVerdictPanelsAlone) {
+  t.f.Panel120.SetText("Ошибка перезаписи EEPROM");
+  t.f.Panel220.SetText("Ошибка перезаписи EEPROM");
   t.r.param[0] = 0x05;  // zero calibration of both channels not done
   ShowParameterBlock(t);
   EXPECT_FALSE(t.f.CheckBox121.Checked());
   EXPECT_TRUE(t.f.CheckBox122.Checked());
   EXPECT_FALSE(t.f.CheckBox221.Checked());
   EXPECT_TRUE(t.f.CheckBox222.Checked());
-  EXPECT_EQ(t.f.Panel120.Text(), "");
-  EXPECT_EQ(t.f.Panel220.Text(), "");
+  EXPECT_EQ(t.f.Panel120.Text(), "Ошибка перезаписи EEPROM");
+  EXPECT_EQ(t.f.Panel220.Text(), "Ошибка перезаписи EEPROM");
 }
 
 TEST_F(ParameterBlock, ChannelOneVoltagesAndConcentrations) {

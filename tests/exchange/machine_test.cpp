@@ -152,7 +152,7 @@ TEST_F(Machine, BaseUnitIsPolledForStatusAboutEveryHundredTicksAndNeverForStorag
       Answer(0x20, Status(0x03));
     }
   }
-  ASSERT_EQ(at.size(), 4u);
+  ASSERT_EQ(at.size(), 3u);
   EXPECT_EQ(at[1] - at[0], 101);
   EXPECT_EQ(at[2] - at[1], 101);
 }
@@ -280,7 +280,7 @@ TEST_F(Machine, UnknownUnitControlArgumentIsSentThenDropped) {
   Connect(0x10, 1);
   t.f.Button101.Click();
   t.r.commandArg = 5;
-  Tick();
+  Tick(2);
   EXPECT_EQ(LastRequest(), (Bytes{0x10, 0x05}));
   EXPECT_EQ(t.r.pending, 0);
   EXPECT_EQ(t.r.state, 4);

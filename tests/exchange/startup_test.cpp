@@ -147,8 +147,10 @@ TEST_F(Startup, ClosingWhileIdentifyingSendsUsbOffAndWaitsTwoSeconds) {
     ++ticks;
     Tick();
   };
+  const std::size_t sent = Sent();
   FormClose(t);
-  EXPECT_EQ(s.port.writes.back(), (Bytes{0x0D, 0x00, 0x10, 0x01, 0x00, 0x1C}));
+  ASSERT_GT(Sent(), sent);
+  EXPECT_EQ(s.port.writes[sent], (Bytes{0x0D, 0x00, 0x10, 0x01, 0x00, 0x1C}));
   EXPECT_EQ(ticks, 20);
   EXPECT_EQ(t.f.Panel2.Text(), "Закрытие программы !!!");
   EXPECT_EQ(t.f.PageControl1.ActivePage(), 0);
@@ -166,7 +168,8 @@ TEST_F(Startup, ClosingDuringTheExchangeWaitsTwoHundredTicks) {
   };
   FormClose(t);
   EXPECT_EQ(ticks, 200);
-  EXPECT_EQ(t.r.state, 33);  // the machine parked instead of polling
+  EXPECT_FALSE(s.port.open);
+  EXPECT_FALSE(t.f.Timer1.Enabled());
 }
 
 TEST_F(Startup, ClosingWaitEndsWhenThePortIsLost) {
