@@ -16,7 +16,7 @@ void SimPort::Unplug() {
 
 void SimPort::Collect() {
   const std::vector<std::uint8_t> bytes = unit_.TakeOutput();
-  if (open_) input_.insert(input_.end(), bytes.begin(), bytes.end());
+  input_.insert(input_.end(), bytes.begin(), bytes.end());
 }
 
 bool SimPort::Open(const std::string& name) {

@@ -50,11 +50,14 @@ class SimPort : public ISerialPort {
   std::size_t QueuedBytes() override;
   std::size_t Read(std::uint8_t* buffer, std::size_t max) override;
   bool Write(const std::uint8_t* data, std::size_t count) override;
-  void Close() override { open_ = false; }
+  void Close() override {
+    open_ = false;
+    input_.clear();
+  }
   void SetLostHandler(std::function<void()> handler) override { lost_ = std::move(handler); }
 
  private:
-  // Moves what the unit has sent into the input queue; lost while closed.
+  // Moves what the unit has sent into the input queue.
   void Collect();
 
   Unit& unit_;

@@ -1,0 +1,58 @@
+#include "sim/cli.h"
+
+#include <gtest/gtest.h>
+
+namespace zhv::sim::test {
+namespace {
+
+TEST(SimCommandLine, DefaultsWithoutArguments) {
+  ProgramOptions o;
+  EXPECT_EQ(ParseArguments({}, o), "");
+  EXPECT_EQ(o.unit.deviceType, 0x11);
+  EXPECT_EQ(o.unit.gasKind, 27);
+  EXPECT_TRUE(o.device.empty());
+  EXPECT_FALSE(o.help);
+}
+
+TEST(SimCommandLine, EveryOptionReachesItsField) {
+  ProgramOptions o;
+  ASSERT_EQ(ParseArguments({"--type", "0x12", "--gas", "13", "--device", "/dev/ttyUSB0", "--link", "/tmp/zhv",
+                            "--silent", "0x20", "--silent", "96", "--bad-check", "--wrong-length", "0x4C", "--split",
+                            "--refuse-usb-on", "--cal-error", "0x13", "--eeprom-fail", "--warm-up", "500", "--help"},
+                           o),
+            "");
+  EXPECT_EQ(o.unit.deviceType, 0x12);
+  EXPECT_EQ(o.unit.gasKind, 13);
+  EXPECT_EQ(o.device, "/dev/ttyUSB0");
+  EXPECT_EQ(o.link, "/tmp/zhv");
+  EXPECT_EQ(o.unit.faults.silent, (std::set<std::uint8_t>{0x20, 0x60}));
+  EXPECT_FALSE(o.unit.faults.silentAll);
+  EXPECT_TRUE(o.unit.faults.badCheck);
+  EXPECT_EQ(o.unit.faults.wrongLength, std::optional<std::uint8_t>{0x4C});
+  EXPECT_TRUE(o.unit.faults.split);
+  EXPECT_TRUE(o.unit.faults.refuseUsbOn);
+  EXPECT_EQ(o.unit.faults.calibrationError, 0x13);
+  EXPECT_TRUE(o.unit.faults.eepromFailure);
+  EXPECT_EQ(o.unit.warmUpMs, 500u);
+  EXPECT_TRUE(o.help);
+
+  ProgramOptions all;
+  ASSERT_EQ(ParseArguments({"--silent", "all"}, all), "");
+  EXPECT_TRUE(all.unit.faults.silentAll);
+}
+
+TEST(SimCommandLine, RejectsWhatItCannotUse) {
+  const std::vector<std::vector<std::string>> bad = {
+      {"--bogus"},        {"--type"},          {"--type", "0x100"}, {"--type", "17x"}, {"--gas", "64"},
+      {"--silent", ""},   {"--silent", "-1"},  {"--cal-error", "0x"}, {"--warm-up", "ten"},
+  };
+  for (const auto& args : bad) {
+    ProgramOptions o;
+    const std::string error = ParseArguments(args, o);
+    EXPECT_NE(error, "") << args[0];
+    EXPECT_NE(error.find(args[0]), std::string::npos) << "names the argument: " << error;
+  }
+}
+
+}  // namespace
+}  // namespace zhv::sim::test
