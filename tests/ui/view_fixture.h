@@ -4,11 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QString>
 #include <QTabWidget>
 #include <memory>
+#include <ostream>
 
 #include "ui/VisblForm.h"
 #include "ui/qt/FormView.h"
+
+// Readable failure messages for Qt texts.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
 namespace zhv::test {
 

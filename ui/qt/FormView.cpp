@@ -222,7 +222,7 @@ QWidget* FormView::CreateWidget(Control& c, QWidget* container) {
     case Kind::Edit: {
       auto* edit = new QLineEdit(container);
       edit->setFixedHeight(LineHeight(edit, 4));
-      if (c.MaxLength() > 0) edit->setValidator(new TypingLimit(edit, c.MaxLength()));
+      if (c.MaxLength() > 0) edit->setValidator(new TypingLimit(edit, c));
       if (c.GetCell().colSpan == 1) {
         // An edit that starts empty is filled in later: leave room for a value.
         int chars = text.isEmpty() ? 7 : std::max({static_cast<int>(text.size()), c.MaxLength(), 2});
@@ -405,14 +405,9 @@ void FormView::Sync(const Control& c) {
 }
 
 void FormView::closeEvent(QCloseEvent* event) {
-  if (closing_) {  // a second close while the shut-down still runs
-    event->ignore();
-    return;
-  }
-  closing_ = true;
+  // Qt ignores a second close while this one runs, so the shut-down runs once.
   if (onClose) onClose();
   Flush();
-  closing_ = false;
   event->accept();
 }
 

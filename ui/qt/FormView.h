@@ -43,7 +43,6 @@ class FormView : public QWidget {
   std::unordered_map<const QObject*, Control*> edits_;  // for the key filter
   std::unordered_map<QWidget*, QGridLayout*> grids_;
   bool flushQueued_ = false;
-  bool closing_ = false;
 };
 
 }  // namespace zhv

@@ -1,16 +1,14 @@
 #include "ui/qt/TypingLimit.h"
 
-#include <QLineEdit>
-
 namespace zhv {
 
-TypingLimit::TypingLimit(QLineEdit* edit, int maxLength)
-    : QValidator(edit), edit_(edit), maxLength_(maxLength) {}
+TypingLimit::TypingLimit(QObject* parent, const Control& model)
+    : QValidator(parent), model_(model) {}
 
 QValidator::State TypingLimit::validate(QString& input, int&) const {
+  if (input.size() <= model_.MaxLength()) return Acceptable;
   // A text the program made longer than the limit may still be shortened.
-  if (input.size() <= maxLength_ || input.size() < edit_->text().size()) return Acceptable;
-  return Invalid;
+  return input.size() < QString::fromStdString(model_.Text()).size() ? Acceptable : Invalid;
 }
 
 }  // namespace zhv

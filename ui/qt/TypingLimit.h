@@ -5,18 +5,17 @@
 
 #include <QValidator>
 
-class QLineEdit;
+#include "ui/control.h"
 
 namespace zhv {
 
 class TypingLimit : public QValidator {
  public:
-  TypingLimit(QLineEdit* edit, int maxLength);
+  TypingLimit(QObject* parent, const Control& model);
   State validate(QString& input, int& pos) const override;
 
  private:
-  QLineEdit* edit_;
-  int maxLength_;
+  const Control& model_;  // holds the text as it was before this change
 };
 
 }  // namespace zhv
