@@ -17,14 +17,8 @@ inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.
 
 namespace zhv::test {
 
-inline QApplication& App() {
-  static int argc = 1;
-  static char name[] = "ui_tests";
-  static char* argv[] = {name, nullptr};
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QApplication app(argc, argv);
-  return app;
-}
+// The test program's application object, made on first use (qt_app.cpp).
+QApplication& App();
 
 // The tab a control stands on, or nullptr for the window's own parts.
 inline const Control* TabOf(const Control* c) {
