@@ -1,0 +1,115 @@
+// The real window while it polls a simulated two-channel storage unit: values,
+// moving charts and colours on every tab, saved as screenshots for a person to judge.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtCharts/QChartView>
+#include <QtCharts/QLineSeries>
+
+#include "exchange/startup.h"
+#include "exchange/tool.h"
+#include "platform/fakes.h"
+#include "sim/port.h"
+#include "ui/qt/FormView.h"
+
+namespace zhv {
+namespace {
+
+QApplication& App() {
+  static int argc = 1;
+  static char name[] = "live_tests";
+  static char* argv[] = {name, nullptr};
+  static QApplication app(argc, argv);
+  return app;
+}
+
+struct Live : ::testing::Test {
+  sim::Unit unit{[] {
+    sim::Options o;
+    o.deviceType = 0x11;
+    o.gasKind = 27;
+    o.warmUpMs = 500;
+    return o;
+  }()};
+  sim::SimPort port{unit};
+  fake::Ports ports;
+  fake::Locale locale;
+  fake::Clock clock;
+  fake::Pump pump;
+  Tool t{Platform{port, ports, locale, clock, pump}};
+  std::unique_ptr<FormView> view;
+
+  void SetUp() override {
+    App();
+    view = std::make_unique<FormView>(t.f);
+    ports.list = {{"Simulated unit", "Simulated unit (SIM1)"}};
+    FormCreate(t);
+    t.f.ListView1.SetSelected(0);
+    t.f.ListView1.DblClick();
+  }
+  void Run(int ticks) {
+    for (int i = 0; i < ticks && t.f.Timer1.Enabled(); ++i) {
+      port.Step(static_cast<std::uint32_t>(t.f.Timer1.Interval()));
+      t.f.Timer1.OnTimer();
+    }
+    view->Flush();
+  }
+  template <class W>
+  W* Widget(const char* name) {
+    return view->findChild<W*>(QString::fromUtf8(name));
+  }
+};
+
+TEST_F(Live, EveryTabShowsTheLiveUnit) {
+  Run(300);
+  Widget<QPushButton>("Button102")->click();  // "Вкл.": the operator takes USB control
+  Run(4000);  // forty seconds of polling: some forty points per chart
+
+  EXPECT_EQ(Widget<QLabel>("Panel2")->text().toStdString(),
+            "Найден Блок сигнализатора загазованости ЖОВ-22МТ(ID = 11h)");
+  EXPECT_EQ(Widget<QLabel>("Panel2")->palette().color(QPalette::Window), QColor(0, 255, 0));
+  EXPECT_EQ(Widget<QLabel>("Panel101")->text().toStdString(), "USB управление включено");
+  EXPECT_TRUE(Widget<QPushButton>("Button123")->isEnabled());
+  EXPECT_FALSE(Widget<QLineEdit>("Edit123")->isReadOnly());
+  EXPECT_FALSE(Widget<QLineEdit>("Edit112")->text().isEmpty());
+  EXPECT_EQ(Widget<QLineEdit>("Edit10123")->text(), "2024");
+  EXPECT_EQ(Widget<QLineEdit>("Edit10142")->text(), "0800B000");
+  EXPECT_EQ(Widget<QLabel>("Panel1110")->text().toStdString(), "Рабочий режим");
+
+  for (const char* name : {"Chart110", "Chart120", "Chart210", "Chart220"}) {
+    auto* chart = Widget<QChartView>(name);
+    ASSERT_NE(chart, nullptr) << name;
+    auto* series = qobject_cast<QLineSeries*>(chart->chart()->series().value(0));
+    ASSERT_NE(series, nullptr) << name;
+    EXPECT_EQ(series->count(), 100) << name;
+  }
+  // The voltage of channel 1 has moved; filler points stand right of the live ones.
+  const auto& points = t.f.LineSeries120.Points();
+  ASSERT_EQ(points.size(), 100u);
+  double lo = points.front().y, hi = lo;
+  for (int i = 0; i < 30; ++i) {
+    lo = std::min(lo, points[static_cast<std::size_t>(i)].y);
+    hi = std::max(hi, points[static_cast<std::size_t>(i)].y);
+  }
+  EXPECT_GT(hi, lo);
+  EXPECT_EQ(points.back().y, t.f.Chart120.LeftMin() - 1);
+
+  const QString dir = qEnvironmentVariable("ZHV_SHOTS", QDir::currentPath());
+  QDir().mkpath(dir);
+  const char* files[] = {"live_tab1_usb.png", "live_tab2_sensor1.png", "live_tab3_sensor2.png",
+                         "live_tab4_misc.png", "live_tab5_interface.png", "live_tab6_storage.png"};
+  for (int page = 0; page < 6; ++page) {
+    t.f.PageControl1.SetActivePage(page);
+    view->Flush();
+    const QString path = dir + "/" + files[page];
+    ASSERT_TRUE(view->grab().save(path)) << path.toStdString();
+    EXPECT_GT(QFileInfo(path).size(), 2000) << path.toStdString();
+  }
+}
+
+}  // namespace
+}  // namespace zhv
