@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "ui/qt/ChartPane.h"
+#include "ui/qt/PanelLabel.h"
 #include "view_fixture.h"
 
 namespace zhv::test {
@@ -45,11 +46,15 @@ class LayoutTest : public ViewTest {
     const QFontMetrics fm = w->fontMetrics();
     switch (c.GetKind()) {
       case Kind::Label:
-      case Kind::Panel:
         return fm.horizontalAdvance(static_cast<QLabel*>(w)->text()) +
                (w->width() - static_cast<QLabel*>(w)->contentsRect().width());
+      case Kind::Panel: {
+        auto* panel = dynamic_cast<PanelLabel*>(w);
+        return QFontMetrics(panel->DrawingFont()).horizontalAdvance(panel->text()) +
+               (w->width() - panel->contentsRect().width());
+      }
       case Kind::Edit:
-        return fm.horizontalAdvance(static_cast<QLineEdit*>(w)->text()) + 6;
+        return fm.horizontalAdvance(static_cast<QLineEdit*>(w)->text()) + 8;  // frame and margins
       case Kind::Button:
         return fm.horizontalAdvance(static_cast<QAbstractButton*>(w)->text()) + 8;
       case Kind::CheckBox:
@@ -112,6 +117,9 @@ class LayoutTest : public ViewTest {
     for (Control* c : {&form.Edit104, &form.Edit204, &form.Edit304, &form.Edit404, &form.Edit504}) {
       c->SetText("01234");
     }
+    form.Panel501.SetText("Рабочий режим,не настроены часы/буфер хранения");
+    form.Panel501.SetFontColour(clr::Red);
+    form.Panel120.SetText("Напряжение на сенсоре вышло за допустимые границы");
     form.Panel1110.SetText("Рабочий режим");
     form.Panel1114.SetText("Превышение порога 1");
     form.Panel1114.SetColour(clr::Red);
@@ -157,6 +165,40 @@ TEST_F(LayoutTest, TheSecondSensorTabFits) { CheckTab(2); }
 TEST_F(LayoutTest, TheMiscellaneousTabFits) { CheckTab(3); }
 TEST_F(LayoutTest, TheInterfaceModuleTabFits) { CheckTab(4); }
 TEST_F(LayoutTest, TheStorageModuleTabFits) { CheckTab(5); }
+
+TEST_F(LayoutTest, TheLongestTextsOfTheToolStillFit) {
+  form.Panel2.SetText("Найден Блок сигнализатора загазованости ЖОВ-22МТ(ID = 11h)");
+  form.Panel1.SetText("Ошибка доступа к порт COM10");
+  for (Control* c : {&form.Panel101, &form.Panel201, &form.Panel301, &form.Panel401, &form.Panel501}) {
+    c->SetText("Рабочий режим,не настроены часы/буфер хранения");
+  }
+  for (Control* c : {&form.Panel102, &form.Panel202, &form.Panel302, &form.Panel402, &form.Panel502}) {
+    c->SetText("Нет подключения к сети");
+  }
+  for (Control* c : {&form.Label1011, &form.Label2011, &form.Label3011, &form.Label4011, &form.Label5011}) {
+    c->SetText(" функция голосового информирования");
+  }
+  for (Control* c : {&form.Label1051, &form.Label2051, &form.Label3051, &form.Label4051, &form.Label5051}) {
+    c->SetText("совмещенный CH4/CO");
+  }
+  for (Control* c : {&form.Label1061, &form.Label2061, &form.Label3061, &form.Label4061, &form.Label5061}) {
+    c->SetText("Bluetooth");
+  }
+  form.Panel120.SetText("Напряжение на сенсоре вышло за допустимые границы");
+  form.Panel220.SetText("Delta напряжения отрицательна или очень малая");
+  form.Panel1113.SetText("Нет связи с оптическим сенсором");
+  form.Panel2116.SetText("Сенсор отключен  >100 %нкпр");
+  form.Panel3112.SetText("Ошибка настройки сенсора");
+  form.Panel10112.SetText("Не было установки даты/время");
+  form.Panel10116.SetText("Не было инициализации буфера");
+  form.Panel1030.SetText("Невозможно открыть/создать файл");
+  form.Edit112.SetText(">-0.05");
+  form.Edit212.SetText(">1.234");
+  form.Edit143.SetText("11111111");
+  form.Edit312.SetText("-01");
+  view->Flush();
+  for (int tab = 0; tab < 6; ++tab) CheckTab(tab);
+}
 
 TEST_F(LayoutTest, ThePortColumnsShowWithoutScrolling) {
   FillWithValues();

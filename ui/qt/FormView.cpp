@@ -22,6 +22,7 @@
 
 #include "ui/qt/ChartPane.h"
 #include "ui/qt/Colours.h"
+#include "ui/qt/PanelLabel.h"
 #include "ui/qt/TypingLimit.h"
 #include "ui/qt/WidgetSync.h"
 
@@ -73,20 +74,11 @@ char KeyChar(const QKeyEvent& e) {
 
 // Room for n digits in an edit, frame and margins included.
 int EditWidth(const QWidget* w, int chars) {
-  return w->fontMetrics().horizontalAdvance(QString(chars, '0')) + 10;
+  return w->fontMetrics().horizontalAdvance(QString(chars, '0')) + 12;
 }
 
 // Rows as compact as the 8 pt window they were designed for.
 int LineHeight(const QWidget* w, int padding) { return w->fontMetrics().height() + padding; }
-
-// A panel's caption changes all the time; its size comes from its grid cell alone,
-// so a new caption never moves its neighbours.
-class PanelLabel : public QLabel {
- public:
-  using QLabel::QLabel;
-  QSize sizeHint() const override { return {1, LineHeight(this, 4)}; }
-  QSize minimumSizeHint() const override { return sizeHint(); }
-};
 
 QTableWidget* CreatePortTable(QWidget* parent) {
   auto* table = new QTableWidget(0, 3, parent);
@@ -132,9 +124,8 @@ FormView::FormView(TForm1& form, QWidget* parent)
   form_.TakeDirty();  // everything is shown as it stands now
   form_.SetOnDirty([this] { ScheduleFlush(); });
   // Connected only now: adding the tabs above reports page changes of its own.
-  auto& pages = static_cast<PageControl&>(*form_.Find("PageControl1"));
   QObject::connect(tabs_, &QTabWidget::currentChanged,
-                   [&pages](int index) { pages.SetActivePage(index); });
+                   [this](int index) { pages_->SetActivePage(index); });
   if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
 }
 
@@ -151,6 +142,7 @@ QObject* FormView::Create(Control& c) {
       return this;
     }
     case Kind::PageControl: {
+      pages_ = &static_cast<PageControl&>(c);
       tabs_ = new QTabWidget(this);
       tabs_->setObjectName(Q(c.Name()));
       layout()->addWidget(tabs_);
@@ -210,15 +202,8 @@ QWidget* FormView::CreateWidget(Control& c, QWidget* container) {
       label->setMinimumHeight(label->fontMetrics().height());  // an empty label keeps its row
       return label;
     }
-    case Kind::Panel: {
-      auto* panel = new PanelLabel(container);
-      panel->setTextFormat(Qt::PlainText);
-      panel->setAlignment(Qt::AlignCenter);
-      panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-      panel->setAutoFillBackground(true);
-      panel->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-      return panel;
-    }
+    case Kind::Panel:
+      return new PanelLabel(container);
     case Kind::Edit: {
       auto* edit = new QLineEdit(container);
       edit->setFixedHeight(LineHeight(edit, 4));

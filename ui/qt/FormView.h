@@ -38,6 +38,7 @@ class FormView : public QWidget {
   void ScheduleFlush();
 
   TForm1& form_;
+  PageControl* pages_ = nullptr;
   QTabWidget* tabs_ = nullptr;
   std::unordered_map<const Control*, QObject*> objects_;
   std::unordered_map<const QObject*, Control*> edits_;  // for the key filter
