@@ -240,12 +240,16 @@ TEST(ChartPictures, BecomePrintfFormats) {
   EXPECT_EQ(ChartPane::LabelFormat("00.00"), "%05.2f");
 }
 
-TEST(ChartPictures, SeparationGivesFewerTicksWhenWider) {
-  // -1..5 with separation 1: ticks of 1; 0..10000 with 100: coarse ticks.
-  EXPECT_DOUBLE_EQ(ChartPane::TickInterval(-1, 5, 1), 1);
-  EXPECT_DOUBLE_EQ(ChartPane::TickInterval(-10, 200, 50), 100);
-  EXPECT_DOUBLE_EQ(ChartPane::TickInterval(0, 10, 100), 5);
-  EXPECT_GT(ChartPane::TickInterval(0, 100, 100), ChartPane::TickInterval(0, 100, 1));
+TEST(ChartPictures, TicksKeepTheirSeparationInTheRoomThereIs) {
+  // 160 pixels of 16-pixel labels: six intervals at separation 1, three at 100.
+  EXPECT_DOUBLE_EQ(ChartPane::TickInterval(-1, 5, 1, 160, 16), 1);
+  EXPECT_DOUBLE_EQ(ChartPane::TickInterval(0, 4, 1, 160, 16), 1);
+  EXPECT_DOUBLE_EQ(ChartPane::TickInterval(0, 4, 1, 320, 16), 0.5);
+  EXPECT_DOUBLE_EQ(ChartPane::TickInterval(-10, 200, 50, 160, 16), 100);
+  EXPECT_DOUBLE_EQ(ChartPane::TickInterval(0, 10, 100, 160, 16), 5);
+  // Less room, fewer labels; never fewer than two intervals.
+  EXPECT_DOUBLE_EQ(ChartPane::TickInterval(0, 4, 1, 80, 16), 2);
+  EXPECT_DOUBLE_EQ(ChartPane::TickInterval(0, 10000, 1, 0, 16), 5000);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 #include <QChart>
 #include <QCheckBox>
 #include <QEventLoop>
+#include <QGraphicsScene>
+#include <QGraphicsTextItem>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -236,6 +238,32 @@ TEST_F(SyncTest, ChartsShowTheSeriesAndTheLeftAxisOfTheModel) {
   EXPECT_EQ(Pane("Chart120")->LeftAxis()->labelFormat(), "%04.0f");
   EXPECT_DOUBLE_EQ(Pane("Chart120")->LeftAxis()->max(), 10000);
   EXPECT_EQ(Pane("Chart210")->Series()->count(), 0) << "other charts are untouched";
+}
+
+TEST_F(SyncTest, AxisLabelsAreNeverCutShortWhateverTheRange) {
+  // Range and picture as the sensor set-up writes them, on a shown and on a hidden tab.
+  Show(1);
+  for (ChartControl* chart : {&form.Chart110, &form.Chart120, &form.Chart210, &form.Chart220}) {
+    chart->SetLeftMax(4);
+    chart->SetLeftMin(0);
+    chart->SetLeftFormat("0.000", 1);
+  }
+  form.Chart210.SetLeftMax(10000);
+  form.Chart210.SetLeftFormat("0000", 1);
+  view->Flush();
+  app_.processEvents();
+  const std::pair<const char*, int> charts[] = {
+      {"Chart110", 1}, {"Chart120", 1}, {"Chart210", 2}, {"Chart220", 2}};
+  for (auto [name, tab] : charts) {
+    Show(tab);
+    QStringList labels;
+    for (QGraphicsItem* item : Pane(name)->scene()->items()) {
+      auto* text = dynamic_cast<QGraphicsTextItem*>(item);
+      if (text && text->isVisible()) labels << text->toPlainText();
+    }
+    EXPECT_GE(labels.size(), 3) << name;
+    for (const QString& label : labels) EXPECT_FALSE(label.contains("...")) << name << ": " << label.toStdString();
+  }
 }
 
 TEST_F(SyncTest, TimerFollowsTheModelAndTicksTheHandler) {

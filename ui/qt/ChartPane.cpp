@@ -2,6 +2,7 @@
 
 #include <QChart>
 #include <QGraphicsLayout>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineSeries>
@@ -81,13 +82,26 @@ void ChartPane::ReserveOverlay() {
   chart()->setMargins(QMargins(4, height + 2 * kOverlayMargin, 8, 2));
 }
 
+void ChartPane::resizeEvent(QResizeEvent* event) {
+  QChartView::resizeEvent(event);
+  SetLeftTicks();  // the room for labels has changed
+}
+
+void ChartPane::SetLeftTicks() {
+  const QMargins margins = chart()->margins();
+  const int labelHeight = QFontMetrics(left_->labelsFont()).height();
+  const int room = height() - margins.top() - margins.bottom() - 2 * labelHeight;
+  left_->setTickInterval(
+      TickInterval(left_->min(), left_->max(), model_.LeftSeparation(), room, labelHeight));
+}
+
 void ChartPane::SyncChart() {
   title_->setText(QString::fromStdString(model_.Text()));
   double min = model_.LeftMin();
   double max = model_.LeftMax();
   if (!(max > min)) max = min + 1;  // a degenerate range would leave the axis undrawn
   left_->setRange(min, max);
-  left_->setTickInterval(TickInterval(min, max, model_.LeftSeparation()));
+  SetLeftTicks();
   left_->setLabelFormat(LabelFormat(model_.LeftFormat()));
   setEnabled(model_.Enabled());
   setVisible(model_.Visible());
@@ -125,12 +139,15 @@ QString ChartPane::LabelFormat(const std::string& picture) {
   return QString::asprintf("%%.%df", decimals);
 }
 
-double ChartPane::TickInterval(double min, double max, int separation) {
-  int labels = separation <= 1 ? 8 : separation <= 10 ? 6 : separation <= 50 ? 4 : 3;
-  double raw = (max - min) / labels;
-  double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
-  for (double step : {1.0, 2.0, 5.0, 10.0}) {
-    if (step * magnitude >= raw) return step * magnitude;
+double ChartPane::TickInterval(double min, double max, int separation, int room,
+                               int labelHeight) {
+  // Qt Charts cuts labels to "..." once they come closer than about half a label apart.
+  const double spacing = 1.5 * labelHeight * (1 + std::max(separation, 0) / 100.0);
+  const int labels = std::max(2, static_cast<int>(room / spacing));
+  const double raw = (max - min) / labels;
+  const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
+  for (double step : {1.0, 2.0, 5.0}) {
+    if (step * magnitude >= raw * (1 - 1e-9)) return step * magnitude;
   }
   return 10 * magnitude;
 }

@@ -33,10 +33,16 @@ class ChartPane : public QChartView {
 
   // The window's numeric pictures ("0.000", "0000") as printf formats ("%.3f", "%04.0f").
   static QString LabelFormat(const std::string& picture);
-  // A tick interval that gives readable labels; a wider separation gives fewer of them.
-  static double TickInterval(double min, double max, int separation);
+  // A round tick interval for labels spread over room pixels, kept apart by the
+  // separation (per cent of a label's height) on top of a readable minimum.
+  static double TickInterval(double min, double max, int separation, int room, int labelHeight);
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
+  void SetLeftTicks();
+
   const ChartControl& model_;
   QLineSeries* series_;
   QValueAxis* left_;
