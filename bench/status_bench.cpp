@@ -7,18 +7,12 @@
 #include "exchange/startup.h"
 #include "exchange/tool.h"
 #include "platform/fakes.h"
+#include "sim/frames.h"
 
 using namespace zhv;
 using Bytes = std::vector<std::uint8_t>;
 
-static Bytes Frame(std::uint8_t command, const Bytes& data) {
-  Bytes f{0x0D, 0x11, command, static_cast<std::uint8_t>(data.size())};
-  f.insert(f.end(), data.begin(), data.end());
-  std::uint8_t x = 0;
-  for (std::uint8_t b : f) x ^= b;
-  f.push_back(x);
-  return f;
-}
+static Bytes Frame(std::uint8_t command, const Bytes& data) { return sim::EncodeFrame(0x11, command, data); }
 
 static Bytes Status(int i) {
   Bytes d(32, 0);

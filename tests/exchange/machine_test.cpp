@@ -5,6 +5,7 @@
 #include "exchange/startup.h"
 #include "exchange/tool.h"
 #include "platform/fakes.h"
+#include "sim/frames.h"
 
 namespace zhv {
 namespace {
@@ -16,14 +17,7 @@ struct Machine : ::testing::Test {
   Tool t{s.platform()};
   std::uint8_t type = 0x11;
 
-  Bytes Frame(std::uint8_t command, const Bytes& data) {
-    Bytes f{0x0D, type, command, static_cast<std::uint8_t>(data.size())};
-    f.insert(f.end(), data.begin(), data.end());
-    std::uint8_t x = 0;
-    for (std::uint8_t b : f) x ^= b;
-    f.push_back(x);
-    return f;
-  }
+  Bytes Frame(std::uint8_t command, const Bytes& data) { return sim::EncodeFrame(type, command, data); }
   void Answer(std::uint8_t command, const Bytes& data) { s.port.Feed(Frame(command, data)); }
   void Tick(int n = 1) {
     for (int i = 0; i < n; ++i) Timer1Timer(t);
@@ -31,8 +25,8 @@ struct Machine : ::testing::Test {
   // The last request's command and data bytes.
   Bytes LastRequest() {
     const Bytes& w = s.port.writes.back();
-    Bytes out{w[2]};
-    out.insert(out.end(), w.begin() + 4, w.end() - 1);
+    Bytes out(w.begin() + 3, w.end() - 1);
+    out[0] = w[2];  // the command in place of the length
     return out;
   }
   std::size_t Sent() { return s.port.writes.size(); }

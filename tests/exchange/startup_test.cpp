@@ -4,6 +4,7 @@
 #include "exchange/startup.h"
 #include "exchange/tool.h"
 #include "platform/fakes.h"
+#include "sim/frames.h"
 
 namespace zhv {
 namespace {
@@ -11,12 +12,7 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 Bytes Frame(std::uint8_t type, std::uint8_t command, Bytes data = {}) {
-  Bytes f{0x0D, type, command, static_cast<std::uint8_t>(data.size())};
-  f.insert(f.end(), data.begin(), data.end());
-  std::uint8_t x = 0;
-  for (std::uint8_t b : f) x ^= b;
-  f.push_back(x);
-  return f;
+  return sim::EncodeFrame(type, command, data);
 }
 
 struct Startup : ::testing::Test {

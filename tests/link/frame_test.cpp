@@ -30,8 +30,11 @@ struct Link : ::testing::Test {
   Bytes Take() {
     EXPECT_EQ(t.r.frameReady, 1);
     t.r.frameReady = 0;
-    Bytes out{t.r.rxDeviceType, t.r.rxCommand, t.r.rxLength};
-    out.insert(out.end(), t.r.rxData.begin(), t.r.rxData.begin() + t.r.rxLength);
+    Bytes out(3u + t.r.rxLength);
+    out[0] = t.r.rxDeviceType;
+    out[1] = t.r.rxCommand;
+    out[2] = t.r.rxLength;
+    std::copy_n(t.r.rxData.begin(), t.r.rxLength, out.begin() + 3);
     return out;
   }
 };
