@@ -221,21 +221,22 @@ void AcceptEepromRewrite(Tool& t) {
 
 }  // namespace
 
-void DisableControlButtons(Tool& t) {
-  TForm1& f = t.f;
-  for (Control* b : {&f.Button101, &f.Button102, &f.Button103, &f.Button201, &f.Button202,
-                     &f.Button203, &f.Button301, &f.Button302, &f.Button303, &f.Button401,
-                     &f.Button402, &f.Button403, &f.Button501, &f.Button502, &f.Button503})
-    b->SetEnabled(false);
-}
+namespace {
+// "ReStart ТКЭ", "Вкл." and "Выкл." of the five status groups, in this order.
+constexpr Control TForm1::*kControlButtons[] = {
+    &TForm1::Button101, &TForm1::Button102, &TForm1::Button103, &TForm1::Button201,
+    &TForm1::Button202, &TForm1::Button203, &TForm1::Button301, &TForm1::Button302,
+    &TForm1::Button303, &TForm1::Button401, &TForm1::Button402, &TForm1::Button403,
+    &TForm1::Button501, &TForm1::Button502, &TForm1::Button503};
 
-void EnableControlButtons(Tool& t) {
-  TForm1& f = t.f;
-  for (Control* b : {&f.Button101, &f.Button102, &f.Button103, &f.Button201, &f.Button202,
-                     &f.Button203, &f.Button301, &f.Button302, &f.Button303, &f.Button401,
-                     &f.Button402, &f.Button403, &f.Button501, &f.Button502, &f.Button503})
-    b->SetEnabled(true);
+void SetControlButtons(Tool& t, bool enabled) {
+  for (auto button : kControlButtons) (t.f.*button).SetEnabled(enabled);
 }
+}  // namespace
+
+void DisableControlButtons(Tool& t) { SetControlButtons(t, false); }
+
+void EnableControlButtons(Tool& t) { SetControlButtons(t, true); }
 
 void ExchangeTick(Tool& t) {
   ExchangeRecord& r = t.r;

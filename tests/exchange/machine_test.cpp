@@ -44,16 +44,21 @@ struct Machine : ::testing::Test {
     return d;
   }
 
-  // Opens the port, identifies the unit and runs the machine up to its first idle state.
-  void Connect(std::uint8_t deviceType, std::uint8_t gasKind, std::uint8_t status0 = 0x03) {
-    type = deviceType;
+  // Opens the port and answers the probe: the exchange starts on the next tick.
+  void Identify() {
     s.ports.list = {{"USB Serial Port", "USB Serial Port (COM3)"}};
     FormCreate(t);
     t.f.ListView1.SetSelected(0);
     t.f.ListView1.DblClick();
     Answer(0x00, {});
-    Tick();  // identified: exchange from the next tick
+    Tick();
     ASSERT_EQ(t.r.pollPhase, 1);
+  }
+
+  // Identifies the unit and runs the machine up to its first idle state.
+  void Connect(std::uint8_t deviceType, std::uint8_t gasKind, std::uint8_t status0 = 0x03) {
+    type = deviceType;
+    Identify();
     Tick();  // state 0
     ASSERT_EQ(LastRequest(), (Bytes{0x10, 0x10}));
     Answer(0x10, Identification(status0, gasKind));
@@ -71,12 +76,7 @@ struct Machine : ::testing::Test {
 };
 
 TEST_F(Machine, UnansweredIdentificationIsRepeatedEveryTwentyTicks) {
-  s.ports.list = {{"USB Serial Port", "USB Serial Port (COM3)"}};
-  FormCreate(t);
-  t.f.ListView1.SetSelected(0);
-  t.f.ListView1.DblClick();
-  Answer(0x00, {});
-  Tick();
+  Identify();
   std::vector<int> at;
   for (int tick = 1; tick <= 64; ++tick) {
     std::size_t before = Sent();
@@ -90,12 +90,8 @@ TEST_F(Machine, UnansweredIdentificationIsRepeatedEveryTwentyTicks) {
 }
 
 TEST_F(Machine, IdentificationOfWrongLengthFallsBackAtOnce) {
-  s.ports.list = {{"USB Serial Port", "USB Serial Port (COM3)"}};
-  FormCreate(t);
-  t.f.ListView1.SetSelected(0);
-  t.f.ListView1.DblClick();
-  Answer(0x00, {});
-  Tick(2);
+  Identify();
+  Tick();
   Answer(0x10, {0x03, 0x21, 130, 27 << 2, 0x34});
   Tick();
   EXPECT_EQ(t.r.state, 0);

@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTimer>
+#include <memory>
 
 #include "exchange/startup.h"
 #include "exchange/tool.h"
@@ -25,6 +26,12 @@ QCoreApplication& App() {
 struct RealPort : ::testing::Test {
   QProcess sim;
   std::string path;
+  QtSerialPort port;
+  std::unique_ptr<QtPortEnumerator> ports;
+  QtLocale locale;
+  QtClock clock;
+  QtMessagePump pump;
+  std::unique_ptr<Tool> tool;
 
   void SetUp() override {
     App();
@@ -33,6 +40,16 @@ struct RealPort : ::testing::Test {
     ASSERT_TRUE(WaitFor([&] { return sim.canReadLine(); }, 5000)) << "no path from the simulated unit";
     path = sim.readLine().trimmed().toStdString();
     ASSERT_FALSE(path.empty());
+    ports = std::make_unique<QtPortEnumerator>(std::vector<std::string>{path});
+    tool = std::make_unique<Tool>(Platform{port, *ports, locale, clock, pump});
+    FormCreate(*tool);
+    const auto& rows = tool->f.ListView1.Rows();
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(rows.back().sub[0], path);
+    EXPECT_EQ(rows.back().sub[1], "Доступен");
+    tool->f.ListView1.SetSelected(static_cast<int>(rows.size()) - 1);
+    tool->f.ListView1.DblClick();
+    ASSERT_EQ(tool->r.portOpen, 1) << tool->f.Panel1.Text();
   }
   void TearDown() override {
     if (sim.state() != QProcess::NotRunning) {
@@ -67,20 +84,7 @@ struct Ticker {
 };
 
 TEST_F(RealPort, IdentifiesAndPollsTheSimulatedUnit) {
-  QtSerialPort port;
-  QtPortEnumerator ports({path});
-  QtLocale locale;
-  QtClock clock;
-  QtMessagePump pump;
-  Tool t(Platform{port, ports, locale, clock, pump});
-  FormCreate(t);
-  const auto& rows = t.f.ListView1.Rows();
-  ASSERT_FALSE(rows.empty());
-  EXPECT_EQ(rows.back().sub[0], path);
-  EXPECT_EQ(rows.back().sub[1], "Доступен");
-  t.f.ListView1.SetSelected(static_cast<int>(rows.size()) - 1);
-  t.f.ListView1.DblClick();
-  ASSERT_EQ(t.r.portOpen, 1) << t.f.Panel1.Text();
+  Tool& t = *tool;
   Ticker ticker(t);
 
   ASSERT_TRUE(WaitFor([&] { return t.r.firstPass == 1; }, 10000)) << t.f.Panel2.Text();
@@ -100,15 +104,7 @@ TEST_F(RealPort, IdentifiesAndPollsTheSimulatedUnit) {
 }
 
 TEST_F(RealPort, UnplugEndsTheConnectionWithThePortError) {
-  QtSerialPort port;
-  QtPortEnumerator ports({path});
-  QtLocale locale;
-  QtClock clock;
-  QtMessagePump pump;
-  Tool t(Platform{port, ports, locale, clock, pump});
-  FormCreate(t);
-  t.f.ListView1.SetSelected(static_cast<int>(t.f.ListView1.Rows().size()) - 1);
-  t.f.ListView1.DblClick();
+  Tool& t = *tool;
   Ticker ticker(t);
   ASSERT_TRUE(WaitFor([&] { return t.r.pollPhase == 1; }, 10000));
 
