@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "exchange/states.h"
+
 namespace zhv::cat {
 
 // --- device type codes (byte 1 of every frame)
@@ -79,13 +81,13 @@ inline constexpr std::uint8_t kClockDividerAnswerLen = 2;
 
 // --- pending commands: the exchange state at which each begins
 inline constexpr std::int32_t kPendNone = 0;
-inline constexpr std::int32_t kPendUnitControl = 7;
-inline constexpr std::int32_t kPendWriteWord = 11;
-inline constexpr std::int32_t kPendSetSupply = 13;
-inline constexpr std::int32_t kPendCalibrate = 15;
-inline constexpr std::int32_t kPendRewriteEeprom = 17;
-inline constexpr std::int32_t kPendStorage = 22;
-inline constexpr std::int32_t kPendClockDivider = 34;
+inline constexpr std::int32_t kPendUnitControl = st::kUnitControl;
+inline constexpr std::int32_t kPendWriteWord = st::kWriteWord;
+inline constexpr std::int32_t kPendSetSupply = st::kSetSupply;
+inline constexpr std::int32_t kPendCalibrate = st::kCalibrate;
+inline constexpr std::int32_t kPendRewriteEeprom = st::kRewriteEeprom;
+inline constexpr std::int32_t kPendStorage = st::kSetClock;
+inline constexpr std::int32_t kPendClockDivider = st::kDivider;
 
 // Command arguments of kPendUnitControl.
 inline constexpr std::uint8_t kCtlOff = 0;

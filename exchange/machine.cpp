@@ -1,81 +1,27 @@
 // The exchange state machine: the whole conversation with an identified base unit.
 #include "exchange/machine.h"
 
-#include <initializer_list>
-
 #include "commands/lock.h"
 #include "decode/ServTKE.h"
+#include "decode/gas_kinds.h"
 #include "exchange/catalogue.h"
 #include "exchange/startup.h"
+#include "exchange/states.h"
+#include "exchange/steps.h"
 #include "exchange/tool.h"
 #include "link/Vcom_io.h"
+#include "ui/status_groups.h"
 
 namespace zhv {
 
 namespace {
 
-constexpr int kResponseTimeoutTicks = 20;
 constexpr int kStatusPeriodTicks = 100;
 constexpr int kStorageOffsetTicks = 50;
-constexpr int kParked = 33;
-constexpr int kLastState = 35;
 constexpr std::uint8_t kLastStorableWord = 0x0F;  // the block holds 32 bytes
 
-// The opening of every request state but 0: while closing, park instead of sending.
-bool Parked(ExchangeRecord& r) {
-  if (r.closing != 1) return false;
-  r.state = kParked;
-  return true;
-}
-
-void Send(Tool& t, std::uint8_t command, std::initializer_list<std::uint8_t> data) {
-  ExchangeRecord& r = t.r;
-  r.timeoutCounter = 0;
-  r.request[2] = command;
-  r.request[3] = static_cast<std::uint8_t>(data.size());
-  std::size_t i = 4;
-  for (std::uint8_t b : data) r.request[i++] = b;
-  SendFrame(t);
-}
-
-// The common wait: true when the held frame is the expected answer (and is consumed).
-// Falls back to `retry` on a wrong frame or after 20 ticks without one.
-bool Await(ExchangeRecord& r, std::uint8_t command, std::uint8_t length, int retry,
-           bool countEveryTick = false) {
-  if (countEveryTick) ++r.timeoutCounter;
-  if (r.frameReady == 0) {
-    if (!countEveryTick) ++r.timeoutCounter;
-    if (r.timeoutCounter >= kResponseTimeoutTicks) r.state = retry;
-    return false;
-  }
-  r.frameReady = 0;
-  if (r.rxCommand != command || r.rxLength != length) {
-    r.state = retry;
-    return false;
-  }
-  return true;
-}
-
-bool TakePending(ExchangeRecord& r) {
-  if (r.pending == cat::kPendNone) return false;
-  r.state = r.pending;
-  return true;
-}
-
-void CommandFinish(Tool& t) {
-  EnableControlButtons(t);
-  ApplyEditingLock(t);
-  t.r.pending = cat::kPendNone;
-}
-
-// After every base unit command the parameter block is read again.
-void ReReadFinish(Tool& t) {
-  t.r.state = 2;
-  CommandFinish(t);
-}
-
 // Shared by the first identification and the restart confirmation.
-void IdentificationTail(Tool& t, int next) {
+void IdentificationTail(Tool& t, std::int32_t next) {
   ExchangeRecord& r = t.r;
   r.status0 = r.rxData[0];
   r.status1 = r.rxData[1];
@@ -88,14 +34,16 @@ void AcceptIdentification(Tool& t) {
   ExchangeRecord& r = t.r;
   const std::uint8_t* d = r.rxData.data();
   r.gasKind = d[3] >> 2;
-  r.displayedKind = r.gasKind == cat::kGasCombined ? 1 : r.gasKind;
+  const bool combined = GasKindOf(r.gasKind).secondChannel;
+  // The combined unit's first channel is its natural gas sensor.
+  r.displayedKind = combined ? cat::kGasCH4 : r.gasKind;
   r.identValue = ((d[3] & 0x03) << 8) + d[2];
   r.ident4 = d[4];
   r.ident5 = d[5];
   ShowStatusTabs(t);
-  if (r.gasKind == cat::kGasCombined) ShowSensor2Tab(t);
+  if (combined) ShowSensor2Tab(t);
   if (r.rxDeviceType == cat::kTypeStorage) ShowStorageTab(t);
-  IdentificationTail(t, 2);
+  IdentificationTail(t, st::kReadParams);
 }
 
 void AcceptStatus(Tool& t) {
@@ -107,7 +55,7 @@ void AcceptStatus(Tool& t) {
   ShowBaseStatus(t);
   if (r.firstPass == 0) {
     SetUpChannel(t, d[8] & 0x3F, 0);
-    if (r.gasKind == cat::kGasCombined) SetUpChannel(t, d[18] & 0x3F, 1);
+    if (GasKindOf(r.gasKind).secondChannel) SetUpChannel(t, d[18] & 0x3F, 1);
     EnableControlButtons(t);
     ApplyEditingLock(t);
     r.firstPass = 1;
@@ -118,7 +66,7 @@ void AcceptStatus(Tool& t) {
   ShowValveVoltage(t);
   ShowSupplyVoltages(t);
   ShowChannelValues(t);
-  r.state = 6;
+  r.state = st::kIdle;
 }
 
 void SendUnitControl(Tool& t) {
@@ -126,12 +74,12 @@ void SendUnitControl(Tool& t) {
   if (Parked(r)) return;
   Send(t, cat::kUnitControl, {r.commandArg});
   switch (r.commandArg) {
-    case cat::kCtlOff: r.state = 10; break;
-    case cat::kCtlOn: r.state = 9; break;
-    case cat::kCtlRestart: r.state = 8; break;
+    case cat::kCtlOff: r.state = st::kAwaitUsbOff; break;
+    case cat::kCtlOn: r.state = st::kAwaitUsbOn; break;
+    case cat::kCtlRestart: r.state = st::kAwaitRestart; break;
     default:
       r.pending = cat::kPendNone;
-      r.state = 4;
+      r.state = st::kStatusIdle;
       EnableControlButtons(t);
   }
 }
@@ -139,14 +87,14 @@ void SendUnitControl(Tool& t) {
 // States 9 and 10: repeat the request until the unit shows the wanted USB control state.
 void AwaitUsbControl(Tool& t, bool wantOn) {
   ExchangeRecord& r = t.r;
-  if (!Await(r, cat::kUnitControl, cat::kUnitControlAnswerLen, 7)) return;
+  if (!Await(r, cat::kUnitControl, cat::kUnitControlAnswerLen, st::kUnitControl)) return;
   r.status0 = r.rxData[0];
   r.status1 = r.rxData[1];
   if (((r.status0 & 1) != 0) == wantOn) {
     ShowBaseStatus(t);
     ReReadFinish(t);
   } else {
-    r.state = 7;
+    r.state = st::kUnitControl;
   }
 }
 
@@ -154,7 +102,7 @@ void AcceptWordWritten(Tool& t) {
   ExchangeRecord& r = t.r;
   const std::uint8_t word = r.rxData[2];
   if (word > kLastStorableWord) {  // names no word of ours: ask again
-    r.state = 11;
+    r.state = st::kWriteWord;
     return;
   }
   r.paramOffset = static_cast<std::uint8_t>(word * 2);
@@ -222,15 +170,11 @@ void AcceptEepromRewrite(Tool& t) {
 }  // namespace
 
 namespace {
-// "ReStart ТКЭ", "Вкл." and "Выкл." of the five status groups, in this order.
-constexpr Control TForm1::*kControlButtons[] = {
-    &TForm1::Button101, &TForm1::Button102, &TForm1::Button103, &TForm1::Button201,
-    &TForm1::Button202, &TForm1::Button203, &TForm1::Button301, &TForm1::Button302,
-    &TForm1::Button303, &TForm1::Button401, &TForm1::Button402, &TForm1::Button403,
-    &TForm1::Button501, &TForm1::Button502, &TForm1::Button503};
-
+// "ReStart ТКЭ", "Вкл." and "Выкл." of the five status groups, group by group.
 void SetControlButtons(Tool& t, bool enabled) {
-  for (auto button : kControlButtons) (t.f.*button).SetEnabled(enabled);
+  for (const StatusGroup& g : kStatusGroups) {
+    for (auto button : {g.restart, g.usbOn, g.usbOff}) (t.f.*button).SetEnabled(enabled);
+  }
 }
 }  // namespace
 
@@ -240,112 +184,119 @@ void EnableControlButtons(Tool& t) { SetControlButtons(t, true); }
 
 void ExchangeTick(Tool& t) {
   ExchangeRecord& r = t.r;
-  if (r.state < 0 || r.state > kLastState) return;
+  if (r.state < 0 || r.state > st::kLastState) return;
   const std::uint8_t* d = r.rxData.data();
   switch (r.state) {
-    case 0:  // identify, with status; runs even while closing
+    case st::kIdentify:  // with status; runs even while closing
       Send(t, cat::kUnitControl, {cat::kArgIdentify});
-      r.state = 1;
+      r.state = st::kAwaitIdentify;
       break;
-    case 1:
-      if (Await(r, cat::kUnitControl, cat::kUnitControlAnswerLen, 0)) AcceptIdentification(t);
+    case st::kAwaitIdentify:
+      if (Await(r, cat::kUnitControl, cat::kUnitControlAnswerLen, st::kIdentify))
+        AcceptIdentification(t);
       break;
-    case 2:
+    case st::kReadParams:
       if (Parked(r)) break;
       Send(t, cat::kReadParams, {});
-      r.state = 3;
+      r.state = st::kAwaitParams;
       break;
-    case 3:
-      if (Await(r, cat::kReadParams, cat::kParamsAnswerLen, 2)) {
+    case st::kAwaitParams:
+      if (Await(r, cat::kReadParams, cat::kParamsAnswerLen, st::kReadParams)) {
         for (std::size_t i = 0; i < cat::kParamsAnswerLen; ++i) r.param[i] = d[i];
         ShowParameterBlock(t);
         ++r.packetCounter;
-        r.state = 4;
+        r.state = st::kStatusIdle;
       }
       break;
-    case 4:
+    case st::kStatusIdle:
       if (TakePending(r) || Parked(r)) break;
       Send(t, cat::kReadStatus, {});
-      r.state = 5;
+      r.state = st::kAwaitStatus;
       break;
-    case 5:
-      if (Await(r, cat::kReadStatus, cat::kStatusAnswerLen, 4, true)) AcceptStatus(t);
+    case st::kAwaitStatus:
+      if (Await(r, cat::kReadStatus, cat::kStatusAnswerLen, st::kStatusIdle, Count::EveryTick))
+        AcceptStatus(t);
       break;
-    case 6:
+    case st::kIdle:
       if (TakePending(r) || Parked(r)) break;
       ++r.timeoutCounter;
       if (r.rxDeviceType == cat::kTypeStorage) {
-        if (r.timeoutCounter >= kStorageOffsetTicks) r.state = 19;
+        if (r.timeoutCounter >= kStorageOffsetTicks) r.state = st::kStorageStatus;
       } else if (r.timeoutCounter >= kStatusPeriodTicks) {
-        r.state = 4;
+        r.state = st::kStatusIdle;
       }
       break;
-    case 7:
+    case st::kUnitControl:
       SendUnitControl(t);
       break;
-    case 8:  // restart confirmed: read everything again from the parameter block
-      if (Await(r, cat::kUnitControl, cat::kUnitControlAnswerLen, 7)) {
+    case st::kAwaitRestart:  // read everything again from the parameter block
+      if (Await(r, cat::kUnitControl, cat::kUnitControlAnswerLen, st::kUnitControl)) {
         r.pending = cat::kPendNone;
         r.firstPass = 0;
-        IdentificationTail(t, 2);
+        IdentificationTail(t, st::kReadParams);
       }
       break;
-    case 9:
+    case st::kAwaitUsbOn:
       AwaitUsbControl(t, true);
       break;
-    case 10:
+    case st::kAwaitUsbOff:
       AwaitUsbControl(t, false);
       break;
-    case 11:
+    case st::kWriteWord:
       if (Parked(r)) break;
       Send(t, cat::kWriteWord,
            {r.param[r.paramOffset & 0x1E], r.param[(r.paramOffset & 0x1E) + 1u],
             static_cast<std::uint8_t>(r.paramOffset >> 1)});
-      r.state = 12;
+      r.state = st::kAwaitWord;
       break;
-    case 12:
-      if (Await(r, cat::kWriteWord, cat::kWriteWordAnswerLen, 11)) AcceptWordWritten(t);
+    case st::kAwaitWord:
+      if (Await(r, cat::kWriteWord, cat::kWriteWordAnswerLen, st::kWriteWord))
+        AcceptWordWritten(t);
       break;
-    case 13:
+    case st::kSetSupply:
       if (Parked(r)) break;
       Send(t, cat::kSetSupply, {r.param[30], r.param[31]});
-      r.state = 14;
+      r.state = st::kAwaitSupply;
       break;
-    case 14:
-      if (Await(r, cat::kSupplyAnswer, cat::kSupplyAnswerLen, 13)) AcceptSupplySetpoint(t);
+    case st::kAwaitSupply:
+      if (Await(r, cat::kSupplyAnswer, cat::kSupplyAnswerLen, st::kSetSupply))
+        AcceptSupplySetpoint(t);
       break;
-    case 15:
+    case st::kCalibrate:
       if (Parked(r)) break;
       Send(t, cat::kCalibrate, {r.commandArg});
-      r.state = 16;
+      r.state = st::kAwaitCalibration;
       break;
-    case 16:
-      if (Await(r, cat::kCalibrate, cat::kCalibrateAnswerLen, 15)) AcceptCalibration(t);
+    case st::kAwaitCalibration:
+      if (Await(r, cat::kCalibrate, cat::kCalibrateAnswerLen, st::kCalibrate))
+        AcceptCalibration(t);
       break;
-    case 17:
+    case st::kRewriteEeprom:
       if (Parked(r)) break;
       Send(t, cat::kRewriteEeprom, {});
-      r.state = 18;
+      r.state = st::kAwaitEeprom;
       break;
-    case 18:
-      if (Await(r, cat::kRewriteEeprom, cat::kEepromAnswerLen, 17)) AcceptEepromRewrite(t);
+    case st::kAwaitEeprom:
+      if (Await(r, cat::kRewriteEeprom, cat::kEepromAnswerLen, st::kRewriteEeprom))
+        AcceptEepromRewrite(t);
       break;
-    case 19:
+    case st::kStorageStatus:
       if (Parked(r)) break;
       Send(t, cat::kStorageStatus, {});
-      r.state = 20;
+      r.state = st::kAwaitStorageStatus;
       break;
-    case 20:
-      if (Await(r, cat::kStorageStatus, cat::kStorageStatusAnswerLen, 19, true)) {
+    case st::kAwaitStorageStatus:
+      if (Await(r, cat::kStorageStatus, cat::kStorageStatusAnswerLen, st::kStorageStatus,
+                Count::EveryTick)) {
         ShowStorageStatus(t);
-        r.state = 21;
+        r.state = st::kStorageIdle;
       }
       break;
-    case 21:
+    case st::kStorageIdle:
       if (TakePending(r) || Parked(r)) break;
-      if (++r.timeoutCounter >= kStorageOffsetTicks) r.state = 4;
+      if (++r.timeoutCounter >= kStorageOffsetTicks) r.state = st::kStatusIdle;
       break;
-    case kParked:
+    case st::kParked:
       SetTraceOff(t, 0);
       break;
     default:  // the storage module jobs are not served yet
