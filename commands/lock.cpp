@@ -4,9 +4,11 @@
 
 #include <initializer_list>
 
+#include "decode/gas_kinds.h"
 #include "exchange/catalogue.h"
 #include "exchange/machine.h"
 #include "exchange/tool.h"
+#include "ui/status_groups.h"
 
 namespace zhv {
 
@@ -87,6 +89,7 @@ void LockEditing(Tool& t) {
 void UnlockEditing(Tool& t) {
   TForm1& f = t.f;
   const ExchangeRecord& r = t.r;
+  const GasKind& kind = GasKindOf(r.gasKind);
   // An unlock always ends a pass phrase entry.
   f.Button125.SetEnabled(true);
   HidePassPhrase(f.Edit125);
@@ -94,7 +97,7 @@ void UnlockEditing(Tool& t) {
   HidePassPhrase(f.Edit225);
 
   f.Button121.SetEnabled(true);
-  if (r.gasKind == cat::kGasCO2) f.CheckBox1211.SetEnabled(true);
+  if (kind.cleanAirEditable) f.CheckBox1211.SetEnabled(true);
   Enable(f, {&TForm1::Button1220, &TForm1::Button1221, &TForm1::Button123, &TForm1::Button124,
              &TForm1::Button140});
   Writable(f, {&TForm1::Edit1220, &TForm1::Edit123, &TForm1::Edit142});
@@ -103,7 +106,7 @@ void UnlockEditing(Tool& t) {
              &TForm1::Button224});
   Writable(f, {&TForm1::Edit2220, &TForm1::Edit223});
 
-  if (r.gasKind != cat::kGasCH4 && r.gasKind != cat::kGasC3H8) {
+  if (kind.temperatureSensor) {
     Enable(f, {&TForm1::CheckBox320, &TForm1::Button321, &TForm1::Button324});
     Writable(f, {&TForm1::Edit321});
   }
@@ -144,6 +147,15 @@ void PostUnitControl(Tool& t, std::uint8_t argument) {
 }
 }  // namespace
 
+void BindStatusGroups(Tool& t) {
+  for (const StatusGroup& g : kStatusGroups) {
+    (t.f.*g.restart).OnClick = [&t] { Button101Click(t); };
+    (t.f.*g.usbOn).OnClick = [&t] { Button102Click(t); };
+    (t.f.*g.usbOff).OnClick = [&t] { Button103Click(t); };
+    (t.f.*g.counterReset).OnClick = [&t] { Button104Click(t); };
+  }
+}
+
 void Button101Click(Tool& t) { PostUnitControl(t, cat::kCtlRestart); }
 void Button102Click(Tool& t) { PostUnitControl(t, cat::kCtlOn); }
 void Button103Click(Tool& t) { PostUnitControl(t, cat::kCtlOff); }
@@ -151,9 +163,7 @@ void Button104Click(Tool& t) { ResetPacketCounter(t); }
 
 void ResetPacketCounter(Tool& t) {
   t.r.packetCounter = 0;
-  TForm1& f = t.f;
-  for (Control* e : {&f.Edit104, &f.Edit204, &f.Edit304, &f.Edit404, &f.Edit504})
-    e->SetText("00000");
+  for (Control* e : EachGroup(t.f, &StatusGroup::counter)) e->SetText("00000");
 }
 
 }  // namespace zhv

@@ -2,6 +2,7 @@
 // status response with their live charts.
 #include "decode/ServTKE.h"
 #include "decode/charts.h"
+#include "decode/gas_kinds.h"
 #include "decode/show.h"
 #include "decode/texts.h"
 #include "exchange/catalogue.h"
@@ -11,54 +12,9 @@ namespace zhv {
 
 namespace {
 
-// --- set-up by gas kind
-
-struct Axis {
-  double min, max;
-  const char* picture;
-  int separation;
-};
-
-struct ChannelKind {
-  const char* gas;
-  const char* mark;
-  const char* upperUnit;
-  const char* fractionLine;
-  const char* lowerUnit;
-  const char* initialValue;
-  Axis concentration;
-  Axis voltage;
-  // The percentage kinds always format the first channel's pair of charts.
-  bool formatsFirstPair;
-};
-
-constexpr ChannelKind kCH4{"CH4", "", "об.", "", "%", "0.00",
-                           {-1, 5, "0.00", 1}, {0, 3, "0.000", 1}, true};
-constexpr ChannelKind kC3H8{"C3H8", "", "об.", "", "%", "0.00",
-                            {-1, 3, "0.00", 1}, {0, 3, "0.000", 1}, true};
-constexpr ChannelKind kCO2Optical{"CO2", "опт", "об.", "", "%", "0.000",
-                                  {-1, 2, "0.000", 1}, {0, 10000, "0000", 1}, true};
-constexpr ChannelKind kCO{"CO", "", "мг", "------", "м3", "000",
-                          {-10, 200, "000", 50}, {0, 4, "0.000", 1}, false};
-constexpr ChannelKind kCO2{"CO2", "", "об.", "", "%", "0.000",
-                           {-1, 2, "0.000", 1}, {0, 5, "0.000", 1}, true};
-constexpr ChannelKind kUnknown{"***", "", "", "", "", "---",
-                               {-10, 100, "00", 10}, {0, 10, "0", 100}, false};
-
-const ChannelKind& KindRow(std::uint8_t gasKind) {
-  switch (gasKind) {
-    case cat::kGasCH4: return kCH4;
-    case cat::kGasC3H8: return kC3H8;
-    case cat::kGasCO2Optical: return kCO2Optical;
-    case cat::kGasCO: return kCO;
-    case cat::kGasCO2: return kCO2;
-    default: return kUnknown;
-  }
-}
-
 // Starts a chart with 100 points just below its visible range.
 void StartChart(Control& enable, ChartControl& chart, ChartRing& ring, SeriesControl& series,
-                const Axis& axis) {
+                const ChartAxis& axis) {
   enable.SetChecked(true);
   chart.SetLeftMax(axis.max);
   chart.SetLeftMin(axis.min);
@@ -117,7 +73,7 @@ std::string TemperatureText(std::uint8_t t) {
 void SetUpChannel(Tool& t, std::uint8_t gasKind, std::uint8_t channel) {
   TForm1& f = t.f;
   auto& rings = t.r.rings;
-  const ChannelKind& k = KindRow(gasKind);
+  const ChannelSetUp& k = GasKindOf(gasKind).channel;
   const bool first = channel == 0;
 
   ChartControl& concChart = first ? f.Chart110 : f.Chart210;
@@ -176,7 +132,7 @@ void ShowChannelState(Tool& t, std::uint8_t stateByte, std::uint8_t channelIndex
   }
 
   // The unit's own kind decides the fault texts on every channel.
-  const bool optical = t.r.gasKind == cat::kGasCO2Optical;
+  const bool optical = GasKindOf(t.r.gasKind).optical;
   struct Flag {
     const char* text;
     TColor colour;
@@ -218,7 +174,8 @@ void ShowChannelValues(Tool& t) {
                 ShowConcentration(r, d[8], show::Word(d, 10), f.Edit112, f.Chart110));
 
   const std::int32_t v = show::Word(d, 12);
-  const bool optical = r.gasKind == cat::kGasCO2Optical;
+  const GasKind& kind = GasKindOf(r.gasKind);
+  const bool optical = kind.optical;
   f.Edit120.SetText(FormatValue(optical ? 5 : 0x45, v));
   show::Text(f.Label120, optical ? "" : txt::kVolts);
   if (f.CheckBox120.Checked() && optical)
@@ -228,7 +185,7 @@ void ShowChannelValues(Tool& t) {
   f.Edit141.SetText(FormatValue(0x23, ToSupplySteps(show::Word(d, 14))));
   ShowControlFlags(f.Edit143, d[16]);
 
-  if (r.gasKind == cat::kGasCombined) {
+  if (kind.secondChannel) {
     PlotIfEnabled(f.CheckBox210, rings[2], f.LineSeries210,
                   ShowConcentration(r, d[18], show::Word(d, 20), f.Edit212, f.Chart210));
     const std::int32_t v2 = show::Word(d, 22);
@@ -238,7 +195,7 @@ void ShowChannelValues(Tool& t) {
     ShowControlFlags(f.Edit243, d[26]);
   }
 
-  if (r.gasKind != cat::kGasCH4 && r.gasKind != cat::kGasC3H8)
+  if (kind.temperatureSensor)
     f.Edit312.SetText(TemperatureText(d[29]));
 }
 

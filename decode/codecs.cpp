@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "decode/ServTKE.h"
+#include "decode/gas_kinds.h"
 #include "exchange/record.h"
 #include "platform/platform.h"
 
@@ -45,29 +46,10 @@ std::string FormatValue(std::uint8_t formatCode, std::int32_t value) {
 }
 
 std::string FormatByKind(ExchangeRecord& r, std::uint16_t kindCode, std::int32_t value) {
-  const std::uint8_t digits = (kindCode & kKindWide) ? 4 : 3;
-  std::uint8_t code = 3;
-  double scale = 1;
-  switch (kindCode & 0x3F) {
-    case 1:
-    case 2:
-      code = 0x20 | digits;
-      scale = 100;
-      break;
-    case 13:
-    case 33:
-      code = 0x34;
-      scale = 1000;
-      break;
-    case 23:
-      code = digits;
-      break;
-    default:
-      break;
-  }
-  r.paramScale = scale;
+  const GasKind& kind = GasKindOf(kindCode & 0x3F);
+  r.paramScale = kind.scale;
   if (kindCode & kKindBlank) return {};
-  return FormatValue(code, value);
+  return FormatValue((kindCode & kKindWide) ? kind.wideFormat : kind.narrowFormat, value);
 }
 
 namespace {

@@ -2,10 +2,12 @@
 #include <algorithm>
 
 #include "decode/ServTKE.h"
+#include "decode/gas_kinds.h"
 #include "decode/show.h"
 #include "decode/texts.h"
 #include "exchange/catalogue.h"
 #include "exchange/tool.h"
+#include "ui/status_groups.h"
 
 namespace zhv {
 
@@ -18,23 +20,6 @@ void SetWithEcho(Control& box, bool checked, std::uint8_t& echo) {
   box.SetChecked(checked);
 }
 
-// The nominal sensor supply voltage of each kind, in 10 mV.
-std::int32_t NominalSetpoint(std::uint8_t displayedKind) {
-  switch (displayedKind) {
-    case cat::kGasCH4:
-    case cat::kGasC3H8:
-      return 250;
-    case cat::kGasCO2Optical:
-      return 450;
-    case cat::kGasCO:
-      return 330;
-    case cat::kGasCO2:
-      return 500;
-    default:
-      return 0;
-  }
-}
-
 }  // namespace
 
 void ShowParameterBlock(Tool& t) {
@@ -43,22 +28,19 @@ void ShowParameterBlock(Tool& t) {
   auto& p = r.param;
   const auto word = [&p](int n) { return show::Word(p, 2 * static_cast<std::size_t>(n)); };
   const std::uint8_t flags = p[0];
-  const bool kindCH4orC3H8 = r.gasKind == cat::kGasCH4 || r.gasKind == cat::kGasC3H8;
+  const GasKind& kind = GasKindOf(r.gasKind);
   const bool storageUnit = r.rxDeviceType == cat::kTypeStorage;
 
   r.displayUpdate = 1;
 
   // A set bit switches a function off; its box is checked while the bit is 0.
-  const bool temperatureOn = !(flags & 0x10) && !kindCH4orC3H8;
+  const bool temperatureOn = !(flags & 0x10) && kind.temperatureSensor;
   SetWithEcho(f.CheckBox320, temperatureOn, r.echoTemperature);
-  for (Control* c : {&f.CheckBox101, &f.CheckBox201, &f.CheckBox301, &f.CheckBox401, &f.CheckBox501})
-    c->SetChecked(temperatureOn);
+  for (Control* c : EachGroup(f, &StatusGroup::temperature)) c->SetChecked(temperatureOn);
   SetWithEcho(f.CheckBox350, !(p[23] & 0x10) && storageUnit, r.echoBackupPower);
   SetWithEcho(f.CheckBox3501, !(p[23] & 0x20) && storageUnit, r.echoValve);
   SetWithEcho(f.CheckBox360, !(flags & 0x20) && r.rxDeviceType == cat::kTypeVoice, r.echoVoice);
-  SetWithEcho(f.CheckBox1211,
-              !(flags & 0x80) && (r.gasKind == cat::kGasCO2Optical || r.gasKind == cat::kGasCO2),
-              r.echoCleanAir);
+  SetWithEcho(f.CheckBox1211, !(flags & 0x80) && kind.cleanAirShown, r.echoCleanAir);
 
   f.CheckBox121.SetChecked(!(flags & 0x01));
   f.CheckBox122.SetChecked(!(flags & 0x02));
@@ -69,7 +51,7 @@ void ShowParameterBlock(Tool& t) {
   // them here would wipe a verdict during the re-read that follows it.
 
   // The optical CO2 sensor reports a raw signal, not volts.
-  const bool optical = r.gasKind == cat::kGasCO2Optical;
+  const bool optical = kind.optical;
   const std::uint8_t voltageCode = optical ? 5 : 0x45;
   f.Edit121.SetText(FormatValue(voltageCode, word(0x01)));
   f.Edit1221.SetText(FormatValue(voltageCode, word(0x02)));
@@ -80,7 +62,7 @@ void ShowParameterBlock(Tool& t) {
   f.Edit1220.SetText(FormatByKind(r, kind1, word(0x03)));
   f.Edit123.SetText(FormatByKind(r, kind1, word(0x04)));
 
-  if (r.gasKind == cat::kGasCombined) {
+  if (kind.secondChannel) {
     f.Edit221.SetText(FormatValue(0x45, word(0x05)));
     f.Edit2221.SetText(FormatValue(0x45, word(0x06)));
     f.Edit2220.SetText(FormatValue(4, word(0x07)));
@@ -92,7 +74,7 @@ void ShowParameterBlock(Tool& t) {
     show::Text(f.Edit223, txt::kNoCount);
   }
 
-  if (kindCH4orC3H8) {
+  if (!kind.temperatureSensor) {
     show::Text(f.Edit321, txt::kNoTemperature);
   } else {
     // The threshold is 0..127; a larger byte is corrected in the block itself,
@@ -114,7 +96,7 @@ void ShowParameterBlock(Tool& t) {
   f.Edit10210.SetText(FormatValue(4, period));
   f.CheckBox10210.SetChecked(period == 0);
 
-  const std::int32_t setpoint = NominalSetpoint(r.displayedKind);
+  const std::int32_t setpoint = GasKindOf(r.displayedKind).supplySetpoint;
   f.Edit142.SetText(FormatValue(0x23, setpoint));
   p[30] = static_cast<std::uint8_t>(setpoint & 0xFF);
   p[31] = static_cast<std::uint8_t>(setpoint >> 8);

@@ -12,15 +12,6 @@ inline constexpr const char* kVariant10 = " базовый блок";
 inline constexpr const char* kVariant11 = " резервное питание, часы, модуль сохранения";
 inline constexpr const char* kVariant12 = " функция голосового информирования";
 
-inline constexpr const char* kGasCH4 = "природный CH4";
-inline constexpr const char* kGasC3H8 = "сжиженный C3H8";
-inline constexpr const char* kGasCO2 = "углекислый CO2";
-inline constexpr const char* kGasCO = "угарный CO";
-inline constexpr const char* kGasCombined = "совмещенный CH4/CO";
-inline constexpr const char* kGasOther = "------";
-inline constexpr const char* kTemperatureUnknown = "XX";
-inline constexpr const char* kTemperatureZero = "00";
-
 // --- base unit operating mode and interface module
 inline constexpr const char* kModeLowBattery = "Рабочий режим, низкий заряд батареи";
 inline constexpr const char* kModeClockNotSet = "Рабочий режим,не настроены часы/буфер хранения";
