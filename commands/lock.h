@@ -9,6 +9,9 @@ void LockEditing(Tool& t);
 void UnlockEditing(Tool& t);
 void ApplyEditingLock(Tool& t);  // unlocked only while the unit reports USB control on
 
+// Binds the restart, on, off and counter reset buttons of the five status groups.
+void BindStatusGroups(Tool& t);
+
 void Button101Click(Tool& t);  // "ReStart ТКЭ"
 void Button102Click(Tool& t);  // "Вкл."
 void Button103Click(Tool& t);  // "Выкл."

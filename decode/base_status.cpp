@@ -1,17 +1,16 @@
 // Base unit status: the five copies of the "Состояние ТКЭ" group and the
 // valve and supply voltage fields.
 #include "decode/ServTKE.h"
+#include "decode/gas_kinds.h"
 #include "decode/show.h"
 #include "decode/texts.h"
 #include "exchange/catalogue.h"
 #include "exchange/tool.h"
+#include "ui/status_groups.h"
 
 namespace zhv {
 
 namespace {
-
-// The status group stands on five tabs; every decoder writes all copies.
-using Copies = std::array<Control*, 5>;
 
 void SetSupplyGroupEnabled(TForm1& f, bool on) {
   f.GroupBox340.SetEnabled(on);
@@ -46,51 +45,24 @@ void ShowIdentification(Tool& t) {
     default:
       break;
   }
-  show::Text(Copies{&f.Label1010, &f.Label2010, &f.Label3010, &f.Label4010, &f.Label5010}, line);
-  show::Text(Copies{&f.Label1011, &f.Label2011, &f.Label3011, &f.Label4011, &f.Label5011}, variant);
+  show::Text(EachGroup(f, &StatusGroup::line), line);
+  show::Text(EachGroup(f, &StatusGroup::variant), variant);
 
-  const char* gas = txt::kGasOther;
-  const char* temperature = txt::kTemperatureUnknown;
-  switch (r.gasKind) {
-    case cat::kGasCH4:
-      gas = txt::kGasCH4;
-      break;
-    case cat::kGasC3H8:
-      gas = txt::kGasC3H8;
-      break;
-    case cat::kGasCO2Optical:
-    case cat::kGasCO2:
-      gas = txt::kGasCO2;
-      temperature = txt::kTemperatureZero;
-      break;
-    case cat::kGasCO:
-      gas = txt::kGasCO;
-      temperature = txt::kTemperatureZero;
-      break;
-    case cat::kGasCombined:
-      gas = txt::kGasCombined;
-      temperature = txt::kTemperatureZero;
-      break;
-    default:
-      break;
-  }
-  show::Text(Copies{&f.Label1051, &f.Label2051, &f.Label3051, &f.Label4051, &f.Label5051}, gas);
-  show::Text(f.Edit312, temperature);
+  const GasKind& kind = GasKindOf(r.gasKind);
+  show::Text(EachGroup(f, &StatusGroup::gas), kind.name);
+  show::Text(f.Edit312, kind.temperaturePlaceholder);
 
-  show::Text(Copies{&f.Label1071, &f.Label2071, &f.Label3071, &f.Label4071, &f.Label5071},
-             FormatValue(0x23, r.identValue));
-  show::Text(Copies{&f.Label1073, &f.Label2073, &f.Label3073, &f.Label4073, &f.Label5073},
-             Hex2(r.ident5) + Hex2(r.ident4));
+  show::Text(EachGroup(f, &StatusGroup::version), FormatValue(0x23, r.identValue));
+  show::Text(EachGroup(f, &StatusGroup::softwareId), Hex2(r.ident5) + Hex2(r.ident4));
 }
 
 void ShowBaseStatus(Tool& t) {
   TForm1& f = t.f;
   const ExchangeRecord& r = t.r;
 
-  show::Text(Copies{&f.Edit104, &f.Edit204, &f.Edit304, &f.Edit404, &f.Edit504},
-             FormatValue(5, r.packetCounter));
+  show::Text(EachGroup(f, &StatusGroup::counter), FormatValue(5, r.packetCounter));
 
-  const Copies mode{&f.Panel101, &f.Panel201, &f.Panel301, &f.Panel401, &f.Panel501};
+  const auto mode = EachGroup(f, &StatusGroup::mode);
   const char* modeText;
   if (r.status0 & 0x90) {
     show::FontColour(mode, clr::Red);
@@ -113,7 +85,7 @@ void ShowBaseStatus(Tool& t) {
   const bool known = (r.status1 & 0x01) && type >= 2 && type <= 7;
   const char* module = known ? txt::kModules[type - 2] : txt::kModuleNone;
 
-  const Copies network{&f.Panel102, &f.Panel202, &f.Panel302, &f.Panel402, &f.Panel502};
+  const auto network = EachGroup(f, &StatusGroup::network);
   if (known && (r.status1 & 0x06)) {
     show::FontColour(network, clr::Red);
     show::Text(network, (r.status1 & 0x02) ? txt::kLinkError : txt::kNoNetwork);
@@ -121,7 +93,7 @@ void ShowBaseStatus(Tool& t) {
     show::FontColour(network, clr::WindowText);
     show::Text(network, "");
   }
-  show::Text(Copies{&f.Label1061, &f.Label2061, &f.Label3061, &f.Label4061, &f.Label5061}, module);
+  show::Text(EachGroup(f, &StatusGroup::module), module);
 }
 
 void ShowValveVoltage(Tool& t) {

@@ -48,6 +48,14 @@ void SendProbe(Tool& t) {
 
 }  // namespace
 
+void BindStartup(Tool& t) {
+  TForm1& f = t.f;
+  f.Timer1.OnTimer = [&t] { Timer1Timer(t); };
+  f.ListView1.OnDblClick = [&t] { ListView1DblClick(t); };
+  f.Button1.OnClick = [&t] { Button1Click(t); };
+  f.CheckBox1.OnClick = [&t] { CheckBox1Click(t); };
+}
+
 void FormCreate(Tool& t) {
   StartVisibleForm1(t);
   ListPorts(t);

@@ -5,6 +5,9 @@ namespace zhv {
 
 struct Tool;
 
+// Binds the window events of this file: the timer, the port list, "Сброс", CheckBox1.
+void BindStartup(Tool& t);
+
 void FormCreate(Tool& t);
 void StartVisibleForm1(Tool& t);
 void Timer1Timer(Tool& t);

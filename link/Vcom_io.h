@@ -17,6 +17,7 @@ void ShowPortError(Tool& t);
 void AddTraceLine(Tool& t);
 void SetTraceOff(Tool& t, int off);
 void Button2Click(Tool& t);
+void BindTrace(Tool& t);  // "Очистить окно отладки"
 
 // The COM name inside a friendly name such as "USB Serial Port (COM7)", or "Unknown".
 std::string ComNameFromFriendlyName(const std::string& friendlyName);

@@ -22,6 +22,10 @@ void SetTraceOff(Tool& t, int off) {
   }
 }
 
+void BindTrace(Tool& t) {
+  t.f.Button2.OnClick = [&t] { Button2Click(t); };
+}
+
 void Button2Click(Tool& t) {
   t.f.ListBox1.ClearItems();
   t.r.traceLineCount = 0;
