@@ -96,7 +96,9 @@ struct Services {
   Locale locale;
   Clock clock;
   Pump pump;
-  Platform platform() { return Platform{port, ports, locale, clock, pump}; }
+  Platform platform() { return platform(port); }
+  // The same services around another port (the simulated unit's, a real one).
+  Platform platform(ISerialPort& serial) { return Platform{serial, ports, locale, clock, pump}; }
 };
 
 }  // namespace zhv::fake

@@ -13,10 +13,7 @@ namespace {
 struct Cycle : ::testing::Test {
   sim::Unit unit;
   sim::SimPort port{unit};
-  fake::Ports ports;
-  fake::Locale locale;
-  fake::Clock clock;
-  fake::Pump pump;
+  fake::Services s;
   std::unique_ptr<Tool> tool;
 
   Tool& t() { return *tool; }
@@ -28,9 +25,9 @@ struct Cycle : ::testing::Test {
     o.faults = faults;
     port.Close();
     unit = sim::Unit(o);
-    ports.list = {{"Simulated unit", "Simulated unit (SIM1)"}};
-    tool = std::make_unique<Tool>(Platform{port, ports, locale, clock, pump});
-    pump.onPump = [this] { Tick(); };
+    s.ports.list = {{"Simulated unit", "Simulated unit (SIM1)"}};
+    tool = std::make_unique<Tool>(s.platform(port));
+    s.pump.onPump = [this] { Tick(); };
     FormCreate(t());
     t().f.ListView1.SetSelected(0);
     t().f.ListView1.DblClick();

@@ -36,17 +36,14 @@ struct Live : ::testing::Test {
     return o;
   }()};
   sim::SimPort port{unit};
-  fake::Ports ports;
-  fake::Locale locale;
-  fake::Clock clock;
-  fake::Pump pump;
-  Tool t{Platform{port, ports, locale, clock, pump}};
+  fake::Services s;
+  Tool t{s.platform(port)};
   std::unique_ptr<FormView> view;
 
   void SetUp() override {
     App();
     view = std::make_unique<FormView>(t.f);
-    ports.list = {{"Simulated unit", "Simulated unit (SIM1)"}};
+    s.ports.list = {{"Simulated unit", "Simulated unit (SIM1)"}};
     FormCreate(t);
     t.f.ListView1.SetSelected(0);
     t.f.ListView1.DblClick();
