@@ -266,6 +266,35 @@ TEST_F(SyncTest, AxisLabelsAreNeverCutShortWhateverTheRange) {
   }
 }
 
+// Qt lays an axis out at every change of its range or tick interval: no moment between
+// two of the model's ranges may ask it for more labels than either range shows.
+TEST_F(SyncTest, AxisChangesNeverPassThroughThousandsOfTicks) {
+  Show(1);
+  QValueAxis* axis = Pane("Chart120")->LeftAxis();
+  double worst = 0;
+  const auto measure = [&] {
+    if (axis->tickInterval() > 0) worst = std::max(worst, (axis->max() - axis->min()) / axis->tickInterval());
+  };
+  QObject::connect(axis, &QValueAxis::rangeChanged, measure);
+  QObject::connect(axis, &QValueAxis::tickIntervalChanged, measure);
+
+  // The optical CO2 voltage chart: its set-up, then a first reading that widens the axis,
+  // then the reading falling back; the same for a small percentage range.
+  const std::pair<double, double> ranges[] = {{0, 10000}, {0, 35000}, {0, 20000}, {0, 10000},
+                                              {-1, 2}, {0, 35000}, {-1, 2}};
+  for (auto [min, max] : ranges) {
+    worst = 0;
+    form.Chart120.SetLeftMax(max);
+    form.Chart120.SetLeftMin(min);
+    form.Chart120.SetLeftFormat("0000", 1);
+    view->Flush();
+    app_.processEvents();
+    EXPECT_DOUBLE_EQ(axis->max(), max);
+    EXPECT_LE(worst, 40) << "on the way to " << min << ".." << max;
+    EXPECT_GE((axis->max() - axis->min()) / axis->tickInterval(), 2) << min << ".." << max;
+  }
+}
+
 TEST_F(SyncTest, TimerFollowsTheModelAndTicksTheHandler) {
   auto* timer = view->findChild<QTimer*>("Timer1");
   int ticks = 0;

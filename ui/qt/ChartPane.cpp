@@ -84,15 +84,24 @@ void ChartPane::ReserveOverlay() {
 
 void ChartPane::resizeEvent(QResizeEvent* event) {
   QChartView::resizeEvent(event);
-  SetLeftTicks();  // the room for labels has changed
+  SetLeftAxis(left_->min(), left_->max());  // the room for labels has changed
 }
 
-void ChartPane::SetLeftTicks() {
+void ChartPane::SetLeftAxis(double min, double max) {
   const QMargins margins = chart()->margins();
   const int labelHeight = QFontMetrics(left_->labelsFont()).height();
   const int room = height() - margins.top() - margins.bottom() - 2 * labelHeight;
-  left_->setTickInterval(
-      TickInterval(left_->min(), left_->max(), model_.LeftSeparation(), room, labelHeight));
+  const double interval = TickInterval(min, max, model_.LeftSeparation(), room, labelHeight);
+  // Qt lays the axis out at each of the two changes. Widening the interval first, or
+  // narrowing it last, keeps the state in between at no more ticks than the old or the
+  // new axis has; the other order can ask for tens of thousands of labels at once.
+  if (interval >= left_->tickInterval()) {
+    left_->setTickInterval(interval);
+    left_->setRange(min, max);
+  } else {
+    left_->setRange(min, max);
+    left_->setTickInterval(interval);
+  }
 }
 
 void ChartPane::SyncChart() {
@@ -100,8 +109,7 @@ void ChartPane::SyncChart() {
   double min = model_.LeftMin();
   double max = model_.LeftMax();
   if (!(max > min)) max = min + 1;  // a degenerate range would leave the axis undrawn
-  left_->setRange(min, max);
-  SetLeftTicks();
+  SetLeftAxis(min, max);
   left_->setLabelFormat(LabelFormat(model_.LeftFormat()));
   setEnabled(model_.Enabled());
   setVisible(model_.Visible());

@@ -41,7 +41,8 @@ class ChartPane : public QChartView {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  void SetLeftTicks();
+  // Range and tick interval together, in the order that keeps every layout small.
+  void SetLeftAxis(double min, double max);
 
   const ChartControl& model_;
   QLineSeries* series_;
