@@ -187,6 +187,7 @@ TEST_F(BuildTest, ControlsOfTheDescriptionStandAsDesigned) {
   EXPECT_FALSE(Find<QRadioButton>("RadioButton103112")->isChecked());
   EXPECT_TRUE(Find<QRadioButton>("RadioButton10321")->isChecked());
   EXPECT_EQ(Find<QProgressBar>("ProgressBar1")->maximum(), 350);
+  EXPECT_FALSE(Find<QProgressBar>("ProgressBar1")->isTextVisible()) << "designed empty, no \"0%\"";
 }
 
 TEST_F(BuildTest, TheSecondSensorTabLacksTheFirstOnesExtras) {

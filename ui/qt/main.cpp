@@ -1,12 +1,13 @@
 // BToolZHV22MT: the service and configuration tool for the ЖОВ-22 gas alarm unit.
 #include <QApplication>
-#include <QCommandLineParser>
+#include <cstdio>
 #include <QWidget>
 
 #include "exchange/startup.h"
 #include "exchange/tool.h"
 #include "platform/qt_serial.h"
 #include "platform/qt_services.h"
+#include "ui/qt/CommandLine.h"
 #include "ui/qt/FormView.h"
 
 namespace {
@@ -26,16 +27,26 @@ void OpenCommandLinePort(zhv::Tool& tool, const std::string& path) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  // Before the application object: answering --help needs no display.
+  QStringList rawArguments;
+  for (int i = 0; i < argc; ++i) rawArguments << QString::fromLocal8Bit(argv[i]);
+  const zhv::CommandLine early = zhv::ParseCommandLine(rawArguments);
+  if (early.help || early.version) {
+    const QString text = early.help ? zhv::HelpText() : zhv::VersionText();
+    std::fputs(text.toLocal8Bit().constData(), stdout);
+    return 0;
+  }
+
   QApplication app(argc, argv);
   QApplication::setApplicationName(QString::fromUtf8(zhv::kApplicationTitle));
-
-  QCommandLineParser options;
-  options.setApplicationDescription("Настройка ЖОВ-22");
-  options.addHelpOption();
-  const QCommandLineOption portOption("port", "Добавить порт PATH в список и открыть его.", "PATH");
-  options.addOption(portOption);
-  options.process(app);
-  const std::string port = options.value(portOption).toStdString();
+  QApplication::setApplicationVersion(ZHV_VERSION);
+  const zhv::CommandLine options = zhv::ParseCommandLine(QApplication::arguments());
+  if (!options.error.isEmpty()) {
+    std::fprintf(stderr, "BToolZHV22MT: %s\n%s", options.error.toLocal8Bit().constData(),
+                 zhv::HelpText().toLocal8Bit().constData());
+    return 2;
+  }
+  const std::string port = options.port.toStdString();
 
   zhv::QtSerialPort serial;
   zhv::QtPortEnumerator ports(port.empty() ? std::vector<std::string>{}

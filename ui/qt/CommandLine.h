@@ -1,0 +1,22 @@
+// The tool's command line. Read once before any window exists, so that --help and
+// --version answer on a machine without a display, and again once Qt has taken its
+// own options (-platform, -style ...) out of it.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace zhv {
+
+struct CommandLine {
+  bool help = false;
+  bool version = false;
+  QString port;   // --port PATH: listed and opened at once
+  QString error;  // a Russian message naming what was not understood; empty when all was
+};
+
+CommandLine ParseCommandLine(const QStringList& arguments);  // arguments[0] is the program
+QString HelpText();
+QString VersionText();
+
+}  // namespace zhv
