@@ -56,7 +56,10 @@ ChartPane::ChartPane(const ChartControl& model, QWidget* parent)
   chart->addAxis(left_, Qt::AlignLeft);
   series_->attachAxis(bottom_);
   series_->attachAxis(left_);
+  // The view made a default chart of its own and lets go of it here without deleting it.
+  QChart* made = this->chart();
   setChart(chart);
+  delete made;
 
   // The title stays left-aligned with its leading blanks, which QChart's own title cannot do.
   title_->setTextFormat(Qt::PlainText);
