@@ -85,6 +85,17 @@ TEST(StorageStatus, RecordsFollowTheRecordPeriod) {
   EXPECT_EQ(Le32(s, 14), Le32(s, 28)) << "the write pointer wraps to the start";
 }
 
+TEST(StorageStatus, AShorterPeriodOwesRecordsAtTheMomentsTheyFellDue) {
+  Unit unit;
+  unit.Step(50000);
+  Ask(unit, 0x58, {1, 1, 0xE9, 0x07, 0, 0, 0});
+  Ask(unit, 0x90, {10, 0x00, 0x0B});  // 50 s since the last record: five are owed
+  unit.Step(1);
+  ASSERT_EQ(unit.StoredRecords(), 1285u);
+  EXPECT_EQ(unit.Record(1280), MakeRecordAt(1280, {2024, 12, 31, 23, 59, 20})) << "before the clock was set";
+  EXPECT_EQ(unit.Record(1284), MakeRecordAt(1284, {2025, 1, 1, 0, 0, 0}));
+}
+
 TEST(StorageClock, SetByTheToolAndRunningOn) {
   Unit unit;
   auto a = Ask(unit, 0x58, {1, 3, 0xE9, 0x07, 12, 0, 0});
