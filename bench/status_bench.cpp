@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "app/tool.h"
 #include "exchange/startup.h"
-#include "exchange/tool.h"
 #include "platform/fakes.h"
 #include "sim/frames.h"
 

@@ -4,10 +4,10 @@
 
 #include <initializer_list>
 
+#include "app/tool.h"
 #include "decode/gas_kinds.h"
 #include "exchange/catalogue.h"
 #include "exchange/machine.h"
-#include "exchange/tool.h"
 #include "ui/status_groups.h"
 
 namespace zhv {

@@ -1,11 +1,11 @@
 // Base unit status: the five copies of the "Состояние ТКЭ" group and the
 // valve and supply voltage fields.
+#include "app/tool.h"
 #include "decode/ServTKE.h"
 #include "decode/gas_kinds.h"
 #include "decode/show.h"
 #include "decode/texts.h"
 #include "exchange/catalogue.h"
-#include "exchange/tool.h"
 #include "ui/status_groups.h"
 
 namespace zhv {

@@ -1,12 +1,12 @@
 // Sensor channels: set-up by gas kind, state flags, and the readings of every
 // status response with their live charts.
+#include "app/tool.h"
 #include "decode/ServTKE.h"
 #include "decode/charts.h"
 #include "decode/gas_kinds.h"
 #include "decode/show.h"
 #include "decode/texts.h"
 #include "exchange/catalogue.h"
-#include "exchange/tool.h"
 
 namespace zhv {
 

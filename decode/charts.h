@@ -1,7 +1,7 @@
 // The live charts: each series is rebuilt from its 100-value ring.
 #pragma once
 
-#include "exchange/record.h"
+#include "app/record.h"
 #include "ui/control.h"
 
 namespace zhv {

@@ -6,9 +6,9 @@
 #include <limits>
 #include <string_view>
 
+#include "app/record.h"
 #include "decode/ServTKE.h"
 #include "decode/gas_kinds.h"
-#include "exchange/record.h"
 #include "platform/platform.h"
 
 namespace zhv {

@@ -1,12 +1,12 @@
 // The parameter block laid out into the setting fields and configuration boxes.
 #include <algorithm>
 
+#include "app/tool.h"
 #include "decode/ServTKE.h"
 #include "decode/gas_kinds.h"
 #include "decode/show.h"
 #include "decode/texts.h"
 #include "exchange/catalogue.h"
-#include "exchange/tool.h"
 #include "ui/status_groups.h"
 
 namespace zhv {

@@ -1,10 +1,10 @@
 // Storage module status and the clock entry.
 #include <algorithm>
 
+#include "app/tool.h"
 #include "decode/ServTKE.h"
 #include "decode/show.h"
 #include "decode/texts.h"
-#include "exchange/tool.h"
 
 namespace zhv {
 

@@ -1,6 +1,7 @@
 // The exchange state machine: the whole conversation with an identified base unit.
 #include "exchange/machine.h"
 
+#include "app/tool.h"
 #include "commands/lock.h"
 #include "decode/ServTKE.h"
 #include "decode/gas_kinds.h"
@@ -8,7 +9,6 @@
 #include "exchange/startup.h"
 #include "exchange/states.h"
 #include "exchange/steps.h"
-#include "exchange/tool.h"
 #include "link/Vcom_io.h"
 #include "ui/status_groups.h"
 

@@ -3,11 +3,11 @@
 
 #include <algorithm>
 
+#include "app/tool.h"
 #include "commands/lock.h"
 #include "decode/ServTKE.h"
 #include "exchange/catalogue.h"
 #include "exchange/machine.h"
-#include "exchange/tool.h"
 #include "link/Vcom_io.h"
 
 namespace zhv {
@@ -15,7 +15,9 @@ namespace zhv {
 namespace {
 
 constexpr int kExchangeTickMs = 10;
+constexpr int kIdentifyTickMs = 100;
 constexpr int kIdentifyRetryTicks = 20;
+constexpr int kFirstIdentifyRetryTicks = 10;
 
 struct ProductName {
   const char* prefix;
@@ -40,10 +42,19 @@ ProductName NameProduct(std::uint8_t type) {
   }
 }
 
-void SendProbe(Tool& t) {
+bool SendProbe(Tool& t) {
   t.r.request[2] = cat::kProbe;
   t.r.request[3] = 0;
-  SendFrame(t);
+  return SendRequest(t);
+}
+
+// The port is open: the first identification request, then the timer at the
+// identification pace.
+void StartIdentification(Tool& t) {
+  if (!SendProbe(t)) return;
+  t.f.Timer1.SetInterval(kIdentifyTickMs);
+  t.r.identRetry = kFirstIdentifyRetryTicks;
+  t.f.Timer1.SetEnabled(true);
 }
 
 }  // namespace
@@ -140,7 +151,9 @@ void Button1Click(Tool& t) {
 
 void CheckBox1Click(Tool& t) { ApplyReadOutTraceSetting(t); }
 
-void ListView1DblClick(Tool& t) { OpenPort(t); }
+void ListView1DblClick(Tool& t) {
+  if (OpenPort(t)) StartIdentification(t);
+}
 
 void FormClose(Tool& t) {
   ExchangeRecord& r = t.r;
@@ -154,7 +167,7 @@ void FormClose(Tool& t) {
   r.request[2] = cat::kUnitControl;
   r.request[3] = cat::kUnitControlLen;
   r.request[4] = cat::kArgUsbOff;
-  SendFrame(t);
+  SendRequest(t);
   // The ticks run down the countdown; a lost port stops them, so stop waiting then too.
   while (r.closeCountdown > 0 && r.portOpen == 1 && t.f.Timer1.Enabled()) t.p.pump.ProcessMessages();
   t.f.Timer1.SetEnabled(false);
@@ -171,6 +184,12 @@ void ShowStatusTabs(Tool& t) {
 void ShowSensor2Tab(Tool& t) { t.f.TabSheet3.SetVisible(true); }
 
 void ShowStorageTab(Tool& t) { t.f.TabSheet6.SetVisible(true); }
+
+bool SendRequest(Tool& t) {
+  if (SendFrame(t)) return true;
+  DropConnection(t);
+  return false;
+}
 
 void DropConnection(Tool& t) {
   t.f.Timer1.SetEnabled(false);

@@ -22,6 +22,9 @@ void ShowStatusTabs(Tool& t);
 void ShowSensor2Tab(Tool& t);
 void ShowStorageTab(Tool& t);
 
+// Sends the request buffer; a failed write ends the connection (false).
+bool SendRequest(Tool& t);
+
 // A write failed or the device vanished: timer off, port closed, no-device
 // state, "Ошибка доступа к порт …".
 void DropConnection(Tool& t);

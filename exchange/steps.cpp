@@ -1,11 +1,11 @@
 #include "exchange/steps.h"
 
+#include "app/tool.h"
 #include "commands/lock.h"
 #include "exchange/catalogue.h"
 #include "exchange/machine.h"
+#include "exchange/startup.h"
 #include "exchange/states.h"
-#include "exchange/tool.h"
-#include "link/Vcom_io.h"
 
 namespace zhv {
 
@@ -17,7 +17,7 @@ void FillAndSend(Tool& t, std::uint8_t command, std::initializer_list<std::uint8
   r.request[3] = static_cast<std::uint8_t>(data.size());
   std::size_t i = 4;
   for (std::uint8_t b : data) r.request[i++] = b;
-  SendFrame(t);
+  SendRequest(t);
 }
 
 // The common wait once the expected command is known to match and the length is judged.

@@ -10,7 +10,9 @@ struct Tool;
 inline constexpr int kTraceMaxLines = 32;
 inline constexpr int kInterByteTimeoutTicks = 5;
 
-void SendFrame(Tool& t);
+// Frames and writes the request buffer; false when the write failed (the caller
+// decides what a lost link means).
+bool SendFrame(Tool& t);
 void ReceiveFrame(Tool& t);
 void ClosePort(Tool& t);
 void ShowPortError(Tool& t);
@@ -22,6 +24,8 @@ void BindTrace(Tool& t);  // "Очистить окно отладки"
 // The COM name inside a friendly name such as "USB Serial Port (COM7)", or "Unknown".
 std::string ComNameFromFriendlyName(const std::string& friendlyName);
 void ListPorts(Tool& t);
-void OpenPort(Tool& t);
+// Opens and configures the selected port; true when it is open. The caller starts
+// the conversation on it.
+bool OpenPort(Tool& t);
 
 }  // namespace zhv

@@ -1,8 +1,7 @@
 // Link frames: 0x0D, device type, command, length N, N data bytes, XOR of all before.
 #include <cstdio>
 
-#include "exchange/startup.h"
-#include "exchange/tool.h"
+#include "app/tool.h"
 #include "link/Vcom_io.h"
 
 namespace zhv {
@@ -24,7 +23,7 @@ void ArmTimeout(ExchangeRecord& r) { r.interByteTimeout = r.timeoutReload; }
 
 }  // namespace
 
-void SendFrame(Tool& t) {
+bool SendFrame(Tool& t) {
   ExchangeRecord& r = t.r;
   std::uint8_t n = r.request[3];
   if (n > kMaxSendData) n = kMaxSendData;  // no caller builds more; never overrun the frame
@@ -43,7 +42,7 @@ void SendFrame(Tool& t) {
     for (std::size_t i = 0; i < size; ++i) AppendHex(r.traceLine, r.frame[i]);
     AddTraceLine(t);
   }
-  if (!r.portOpen || !t.p.port.Write(r.frame.data(), size)) DropConnection(t);
+  return r.portOpen && t.p.port.Write(r.frame.data(), size);
 }
 
 void ReceiveFrame(Tool& t) {

@@ -1,6 +1,5 @@
 // The port list and opening the chosen port.
-#include "exchange/catalogue.h"
-#include "exchange/tool.h"
+#include "app/tool.h"
 #include "link/Vcom_io.h"
 
 namespace zhv {
@@ -8,7 +7,6 @@ namespace zhv {
 namespace {
 
 const LineSettings kLinkSettings{250000, 8, Parity::None, StopBits::Two};
-constexpr int kIdentifyTickMs = 100;
 
 // Line settings first, then drop whatever queued up before we owned the port.
 bool ConfigurePort(ISerialPort& port) {
@@ -42,17 +40,17 @@ void ListPorts(Tool& t) {
   }
 }
 
-void OpenPort(Tool& t) {
+bool OpenPort(Tool& t) {
   ExchangeRecord& r = t.r;
   ListViewControl& list = t.f.ListView1;
   const int row = list.Selected();
-  if (row < 0 || r.portOpen != 0) return;
+  if (row < 0 || r.portOpen != 0) return false;
 
   r.portName = list.Rows()[static_cast<std::size_t>(row)].sub[0];
   if (!t.p.port.Open(r.portName)) {
     t.f.Panel1.SetColour(clr::Red);
     t.f.Panel1.SetText("Не возможно открыть порт " + r.portName);
-    return;
+    return false;
   }
   t.f.Panel1.SetColour(clr::PortOpen);
   t.f.Panel1.SetText("Открыт порт " + r.portName);
@@ -62,7 +60,7 @@ void OpenPort(Tool& t) {
   if (!ConfigurePort(t.p.port)) {
     ShowPortError(t);
     t.p.port.Close();
-    return;
+    return false;
   }
 
   r.portOpen = 1;
@@ -70,16 +68,10 @@ void OpenPort(Tool& t) {
   // Bytes left over from an earlier connection belong to nobody now.
   r.readPos = r.bytesRead = 0;
   r.rxState = 0;
-  r.request[2] = cat::kProbe;
-  r.request[3] = 0;
-  SendFrame(t);
-  if (r.portOpen == 0) return;  // the first write already failed
   r.frameReady = 0;
-  t.f.Timer1.SetInterval(kIdentifyTickMs);
   r.interByteTimeout = 0;
   r.timeoutReload = kInterByteTimeoutTicks;
-  r.identRetry = 10;
-  t.f.Timer1.SetEnabled(true);
+  return true;
 }
 
 }  // namespace zhv

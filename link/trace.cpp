@@ -1,5 +1,5 @@
 // The trace window: the last 32 frames sent and received.
-#include "exchange/tool.h"
+#include "app/tool.h"
 #include "link/Vcom_io.h"
 
 namespace zhv {

@@ -1,9 +1,9 @@
 // The editing lock and the status group's own buttons.
 #include <gtest/gtest.h>
 
+#include "app/tool.h"
 #include "commands/lock.h"
 #include "exchange/machine.h"
-#include "exchange/tool.h"
 #include "platform/fakes.h"
 
 namespace zhv {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "app/record.h"
 #include "decode/ServTKE.h"
-#include "exchange/record.h"
 #include "platform/fakes.h"
 
 namespace zhv {

@@ -7,8 +7,8 @@
 #include <string>
 #include <utility>
 
+#include "app/tool.h"
 #include "decode/ServTKE.h"
-#include "exchange/tool.h"
 #include "platform/fakes.h"
 
 namespace zhv {

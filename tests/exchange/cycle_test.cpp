@@ -1,9 +1,9 @@
 // Whole poll cycles, tick by tick, against the simulated unit in-process.
 #include <gtest/gtest.h>
 
+#include "app/tool.h"
 #include "commands/lock.h"
 #include "exchange/startup.h"
-#include "exchange/tool.h"
 #include "platform/fakes.h"
 #include "sim/port.h"
 

@@ -1,9 +1,9 @@
 // The exchange state machine tick by tick against a scripted fake port.
 #include <gtest/gtest.h>
 
+#include "app/tool.h"
 #include "commands/lock.h"
 #include "exchange/startup.h"
-#include "exchange/tool.h"
 #include "platform/fakes.h"
 #include "sim/frames.h"
 

@@ -6,9 +6,9 @@
 #include <random>
 #include <set>
 
+#include "app/tool.h"
 #include "exchange/catalogue.h"
 #include "exchange/startup.h"
-#include "exchange/tool.h"
 #include "platform/fakes.h"
 #include "sim/frames.h"
 

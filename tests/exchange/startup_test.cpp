@@ -1,8 +1,8 @@
 // Start-up, identification, the tick and the orderly shut-down, against a fake port.
 #include <gtest/gtest.h>
 
+#include "app/tool.h"
 #include "exchange/startup.h"
-#include "exchange/tool.h"
 #include "platform/fakes.h"
 #include "sim/frames.h"
 
@@ -186,6 +186,21 @@ TEST_F(Startup, ClosingWaitEndsWhenTheFarewellCannotBeWritten) {
   EXPECT_EQ(s.pump.calls, 0);
   EXPECT_EQ(t.r.portOpen, 0);
   EXPECT_EQ(t.f.Panel1.Text(), "Ошибка доступа к порт COM5");
+}
+
+TEST_F(Startup, FailedWriteOfARequestReturnsToTheNoDeviceStateWithThePortError) {
+  s.port.Feed(Frame(0x11, 0x00));
+  Tick(3);  // identified: the exchange sends from now on
+  ASSERT_EQ(t.r.pollPhase, 1);
+  t.f.TabSheet2.SetVisible(true);
+  s.port.failWrite = true;
+  Tick(25);  // the identification request goes unanswered and is sent again
+  EXPECT_FALSE(t.f.Timer1.Enabled());
+  EXPECT_EQ(t.r.portOpen, 0);
+  EXPECT_FALSE(s.port.open);
+  EXPECT_FALSE(t.f.TabSheet2.Visible());
+  EXPECT_EQ(t.f.Panel1.Text(), "Ошибка доступа к порт COM5");
+  EXPECT_EQ(t.f.Panel1.Colour(), clr::Red);
 }
 
 TEST_F(Startup, UnplugReturnsToTheNoDeviceStateAtOnce) {

@@ -1,7 +1,7 @@
 // Link frames both ways and the trace window.
 #include <gtest/gtest.h>
 
-#include "exchange/tool.h"
+#include "app/tool.h"
 #include "link/Vcom_io.h"
 #include "platform/fakes.h"
 
@@ -67,18 +67,19 @@ TEST_F(Link, SendFrameNeverReadsPastTheFrameBuffer) {
   EXPECT_EQ(x, 0);
 }
 
-TEST_F(Link, FailedWriteReturnsToTheNoDeviceStateWithThePortError) {
+TEST_F(Link, FailedWriteIsReportedAndDecidesNothing) {
   t.f.Timer1.SetEnabled(true);
-  t.f.TabSheet2.SetVisible(true);
-  s.port.failWrite = true;
   Request(0x20, {});
-  SendFrame(t);
-  EXPECT_FALSE(t.f.Timer1.Enabled());
-  EXPECT_EQ(t.r.portOpen, 0);
-  EXPECT_FALSE(s.port.open);
-  EXPECT_FALSE(t.f.TabSheet2.Visible());
-  EXPECT_EQ(t.f.Panel1.Text(), "Ошибка доступа к порт COM3");
-  EXPECT_EQ(t.f.Panel1.Colour(), clr::Red);
+  EXPECT_TRUE(SendFrame(t));
+  s.port.failWrite = true;
+  EXPECT_FALSE(SendFrame(t));
+  // Ending the connection is the exchange's decision, not the link's.
+  EXPECT_TRUE(t.f.Timer1.Enabled());
+  EXPECT_EQ(t.r.portOpen, 1);
+  s.port.failWrite = false;
+  t.r.portOpen = 0;
+  EXPECT_FALSE(SendFrame(t)) << "nothing is written to a port that is not open";
+  EXPECT_EQ(s.port.writes.size(), 1u);
 }
 
 TEST_F(Link, ReceivesAGoodFrameAndTracesIt) {

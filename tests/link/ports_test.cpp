@@ -1,8 +1,8 @@
 // The port list and opening a port.
 #include <gtest/gtest.h>
 
+#include "app/tool.h"
 #include "exchange/startup.h"
-#include "exchange/tool.h"
 #include "link/Vcom_io.h"
 #include "platform/fakes.h"
 

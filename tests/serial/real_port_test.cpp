@@ -7,8 +7,8 @@
 #include <QTimer>
 #include <memory>
 
+#include "app/tool.h"
 #include "exchange/startup.h"
-#include "exchange/tool.h"
 #include "platform/qt_serial.h"
 #include "platform/qt_services.h"
 

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <QWidget>
 
+#include "app/tool.h"
 #include "exchange/startup.h"
-#include "exchange/tool.h"
 #include "platform/qt_serial.h"
 #include "platform/qt_services.h"
 #include "ui/qt/CommandLine.h"

@@ -2,7 +2,7 @@
 // platform services, wired together. Every operation takes it by reference.
 #pragma once
 
-#include "exchange/record.h"
+#include "app/record.h"
 #include "platform/platform.h"
 #include "ui/VisblForm.h"
 

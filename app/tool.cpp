@@ -1,4 +1,4 @@
-#include "exchange/tool.h"
+#include "app/tool.h"
 
 #include "commands/lock.h"
 #include "exchange/startup.h"
