@@ -7,7 +7,6 @@
 #include "app/tool.h"
 #include "decode/gas_kinds.h"
 #include "exchange/catalogue.h"
-#include "exchange/machine.h"
 #include "ui/status_groups.h"
 
 namespace zhv {
@@ -140,12 +139,22 @@ void ApplyEditingLock(Tool& t) {
 }
 
 namespace {
+void SetControlButtons(Tool& t, bool enabled) {
+  for (const StatusGroup& g : kStatusGroups) {
+    for (auto button : {g.restart, g.usbOn, g.usbOff}) (t.f.*button).SetEnabled(enabled);
+  }
+}
+
 void PostUnitControl(Tool& t, std::uint8_t argument) {
   DisableControlButtons(t);
   t.r.pending = cat::kPendUnitControl;
   t.r.commandArg = argument;
 }
 }  // namespace
+
+void DisableControlButtons(Tool& t) { SetControlButtons(t, false); }
+
+void EnableControlButtons(Tool& t) { SetControlButtons(t, true); }
 
 void BindStatusGroups(Tool& t) {
   for (const StatusGroup& g : kStatusGroups) {

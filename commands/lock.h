@@ -9,6 +9,11 @@ void LockEditing(Tool& t);
 void UnlockEditing(Tool& t);
 void ApplyEditingLock(Tool& t);  // unlocked only while the unit reports USB control on
 
+// "ReStart ТКЭ", "Вкл." and "Выкл." of the five status groups: outside the editing
+// lock, disabled while a control command runs.
+void DisableControlButtons(Tool& t);
+void EnableControlButtons(Tool& t);
+
 // Binds the restart, on, off and counter reset buttons of the five status groups.
 void BindStatusGroups(Tool& t);
 

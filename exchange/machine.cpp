@@ -10,7 +10,6 @@
 #include "exchange/states.h"
 #include "exchange/steps.h"
 #include "link/Vcom_io.h"
-#include "ui/status_groups.h"
 
 namespace zhv {
 
@@ -168,19 +167,6 @@ void AcceptEepromRewrite(Tool& t) {
 }
 
 }  // namespace
-
-namespace {
-// "ReStart ТКЭ", "Вкл." and "Выкл." of the five status groups, group by group.
-void SetControlButtons(Tool& t, bool enabled) {
-  for (const StatusGroup& g : kStatusGroups) {
-    for (auto button : {g.restart, g.usbOn, g.usbOff}) (t.f.*button).SetEnabled(enabled);
-  }
-}
-}  // namespace
-
-void DisableControlButtons(Tool& t) { SetControlButtons(t, false); }
-
-void EnableControlButtons(Tool& t) { SetControlButtons(t, true); }
 
 void ExchangeTick(Tool& t) {
   ExchangeRecord& r = t.r;

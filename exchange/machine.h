@@ -6,7 +6,5 @@ namespace zhv {
 struct Tool;
 
 void ExchangeTick(Tool& t);
-void DisableControlButtons(Tool& t);
-void EnableControlButtons(Tool& t);
 
 }  // namespace zhv

@@ -3,7 +3,6 @@
 #include "app/tool.h"
 #include "commands/lock.h"
 #include "exchange/catalogue.h"
-#include "exchange/machine.h"
 #include "exchange/startup.h"
 #include "exchange/states.h"
 
