@@ -41,6 +41,7 @@ std::string ParseArguments(const std::vector<std::string>& args, ProgramOptions&
     if (flag("--bad-check", faults.badCheck) || flag("--split", faults.split) ||
         flag("--refuse-usb-on", faults.refuseUsbOn) || flag("--eeprom-fail", faults.eepromFailure))
       continue;
+    if (flag("--keep-words", faults.keepWords)) continue;
 
     const bool takesValue = a == "--type" || a == "--gas" || a == "--device" || a == "--link" ||
                             a == "--silent" || a == "--wrong-length" || a == "--cal-error" || a == "--warm-up";
@@ -90,6 +91,7 @@ const char* UsageText() {
          "  --refuse-usb-on      не включать USB управление\n"
          "  --cal-error ФЛАГИ    флаги ошибки в ответах на отстрел\n"
          "  --eeprom-fail        перезапись EEPROM завершается ошибкой\n"
+         "  --keep-words         не менять параметры при записи, отвечать сохранённым значением\n"
          "  --help               эта справка\n"
          "Коды задаются десятичными или шестнадцатеричными (0x..).\n";
 }

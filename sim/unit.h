@@ -29,6 +29,7 @@ struct Faults {
   bool refuseUsbOn = false;                 // USB control stays off when asked on
   std::uint8_t calibrationError = 0;        // error flags of every calibration answer
   bool eepromFailure = false;               // the EEPROM rewrite answer reports failure
+  bool keepWords = false;                   // word writes are answered with the word kept
 };
 
 struct Options {
