@@ -95,6 +95,28 @@ TEST_F(Session, ThresholdWriteFromTheEditToTheUnitAndBack) {
   EXPECT_EQ(unit.RequestCount(0x90), 1);
 }
 
+// Editing comes back at a command's finish, before the block read that follows it
+// is answered: a write entered in that moment must still send the entry.
+TEST_F(Session, WritesEnteredWhileTheBlockIsReadAgainSendTheEntry) {
+  Start();
+  f().Button102.Click();  // "Вкл." again: a command that ends with a re-read
+  for (int i = 0; i < 200 && !(r().pending == 0 && Unlocked()); ++i) Tick();
+  ASSERT_EQ(r().state, 2) << "the re-read is still to come";
+  Enter(f().Edit123, f().Button123, "2.5");
+  ASSERT_TRUE(UntilRequest(0x90));
+  EXPECT_EQ(LastData(), (Bytes{0xFA, 0x00, 0x04}));
+  Settle();
+  EXPECT_EQ(f().Edit123.Text(), "02.50");
+
+  f().Button102.Click();
+  for (int i = 0; i < 200 && !(r().pending == 0 && Unlocked()); ++i) Tick();
+  Tick();  // the re-read is on the wire, its answer not yet taken
+  ASSERT_EQ(r().state, 3);
+  Enter(f().Edit142, f().Button140, "3");
+  ASSERT_TRUE(UntilRequest(0x34));
+  EXPECT_EQ(LastData(), (Bytes{0x2C, 0x01}));
+}
+
 TEST_F(Session, TheDisplayFollowsTheUnitNotTheEntry) {
   Start();
   unit.faults().keepWords = true;
