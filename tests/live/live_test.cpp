@@ -12,6 +12,7 @@
 
 #include "exchange/startup.h"
 #include "exchange/tool.h"
+#include "live/live_app.h"
 #include "platform/fakes.h"
 #include "sim/port.h"
 #include "ui/qt/FormView.h"
@@ -19,13 +20,7 @@
 namespace zhv {
 namespace {
 
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "live_tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-  return app;
-}
+using test::App;
 
 struct Live : ::testing::Test {
   sim::Unit unit{[] {
