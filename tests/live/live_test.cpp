@@ -12,10 +12,10 @@
 
 #include "exchange/startup.h"
 #include "exchange/tool.h"
-#include "live/live_app.h"
 #include "platform/fakes.h"
 #include "sim/port.h"
 #include "ui/qt/FormView.h"
+#include "ui/view_fixture.h"
 
 namespace zhv {
 namespace {

@@ -16,12 +16,12 @@
 
 #include "exchange/startup.h"
 #include "exchange/tool.h"
-#include "live/live_app.h"
 #include "platform/fakes.h"
 #include "platform/qt_serial.h"
 #include "sim/tty.h"
 #include "sim/unit.h"
 #include "ui/qt/FormView.h"
+#include "ui/view_fixture.h"
 
 namespace zhv {
 namespace {
