@@ -161,18 +161,6 @@ TEST_F(Session, FlagBoxesAndThePeriodShareWord0x0B) {
   EXPECT_EQ(unit.RequestCount(0x90), 2) << "the redisplays posted nothing";
 }
 
-TEST_F(Session, TemperatureControlOffIsShownOnEveryTab) {
-  Start();
-  f().CheckBox320.Click();
-  ASSERT_TRUE(UntilRequest(0x90));
-  EXPECT_EQ(LastData(), (Bytes{0x10, 50, 0x00}));
-  Settle();
-  EXPECT_EQ(unit.Words()[0], 0x3210);
-  for (Control* c : {&f().CheckBox320, &f().CheckBox101, &f().CheckBox501}) EXPECT_FALSE(c->Checked()) << c->Name();
-  Tick(300);
-  EXPECT_EQ(unit.RequestCount(0x90), 1);
-}
-
 TEST_F(Session, SupplySetpointIsSetAndTheSensorFollows) {
   Start();
   Enter(f().Edit142, f().Button140, "3.00");
