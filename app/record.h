@@ -59,6 +59,7 @@ struct ExchangeRecord {
   std::int32_t state = 0;
   std::int32_t pending = 0;
   std::uint8_t commandArg = 0;
+  std::uint8_t initTyping = 0;  // a key has gone into the shown INIT pass phrase edit
   std::int32_t timeoutCounter = 0;
   std::uint8_t status0 = 0;
   std::uint8_t status1 = 0;

@@ -1,5 +1,7 @@
 #include "app/tool.h"
 
+#include "commands/calibration.h"
+#include "commands/editors.h"
 #include "commands/lock.h"
 #include "exchange/startup.h"
 #include "link/Vcom_io.h"
@@ -11,6 +13,8 @@ Tool::Tool(Platform platform) : p(platform) {
   BindStartup(*this);
   BindTrace(*this);
   BindStatusGroups(*this);
+  BindEditors(*this);
+  BindCalibration(*this);
   // The device behind the port vanished: the same ending as a failed write.
   p.port.SetLostHandler([this] {
     if (r.portOpen == 1) DropConnection(*this);

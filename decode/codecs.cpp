@@ -108,10 +108,11 @@ bool ToLocaleNumber(const std::string& text, char separator, double& number) {
   return ec == std::errc() && ptr == digits.data() + digits.size();
 }
 
-// Scaling, half added, truncated toward zero; false when the result leaves the
-// 32-bit parameter value (the conversion would be undefined).
+// Scaling, rounded half up; false when the result leaves the 32-bit parameter
+// value (the conversion would be undefined). Truncating toward zero after adding
+// the half would round every negative entry up by one: -5 would store -4.
 bool ScaleToValue(double number, double scale, std::int32_t& value) {
-  const double scaled = std::trunc(number * scale + 0.5);
+  const double scaled = std::floor(number * scale + 0.5);
   if (!(scaled >= std::numeric_limits<std::int32_t>::min() &&
         scaled <= std::numeric_limits<std::int32_t>::max()))
     return false;

@@ -19,6 +19,10 @@ constexpr int kStatusPeriodTicks = 100;
 constexpr int kStorageOffsetTicks = 50;
 constexpr std::uint8_t kLastStorableWord = 0x0F;  // the block holds 32 bytes
 
+bool WriteWaiting(const ExchangeRecord& r) {
+  return r.pending == cat::kPendWriteWord || r.pending == cat::kPendSetSupply;
+}
+
 // Shared by the first identification and the restart confirmation.
 void IdentificationTail(Tool& t, std::int32_t next) {
   ExchangeRecord& r = t.r;
@@ -188,8 +192,13 @@ void ExchangeTick(Tool& t) {
       break;
     case st::kAwaitParams:
       if (Await(r, cat::kReadParams, cat::kParamsAnswerLen, st::kReadParams)) {
-        for (std::size_t i = 0; i < cat::kParamsAnswerLen; ++i) r.param[i] = d[i];
-        ShowParameterBlock(t);
+        // Editing unlocks before the re-read that ends a command is answered. A write
+        // posted meanwhile holds the operator's word in the block: this older copy must
+        // not replace it, or the old value would be sent. The write reads afresh anyway.
+        if (!WriteWaiting(r)) {
+          for (std::size_t i = 0; i < cat::kParamsAnswerLen; ++i) r.param[i] = d[i];
+          ShowParameterBlock(t);
+        }
         ++r.packetCounter;
         r.state = st::kStatusIdle;
       }

@@ -54,6 +54,7 @@ std::string ParseArguments(const std::vector<std::string>& args, ProgramOptions&
         flag("--refuse-usb-on", faults.refuseUsbOn) || flag("--eeprom-fail", faults.eepromFailure) ||
         flag("--overcount", faults.overcount) || flag("--setup-alt-answer", out.unit.storage.setupAltAnswer))
       continue;
+    if (flag("--keep-words", faults.keepWords)) continue;
 
     const bool takesValue = a == "--type" || a == "--gas" || a == "--device" || a == "--link" ||
                             a == "--silent" || a == "--wrong-length" || a == "--cal-error" || a == "--warm-up" ||
@@ -116,6 +117,7 @@ const char* UsageText() {
          "  --silent-after-blocks N  после N блоков записей не отвечать на запросы чтения буфера\n"
          "  --overcount          в блоке записей число записей на 17 больше переданного\n"
          "  --hangup-after-blocks N  после N блоков записей закрыть терминал и завершиться\n"
+         "  --keep-words         не менять параметры при записи, отвечать сохранённым значением\n"
          "  --help               эта справка\n"
          "Коды задаются десятичными или шестнадцатеричными (0x..).\n";
 }

@@ -143,7 +143,8 @@ void Unit::Handle(const Frame& request) {
     case cat::kWriteWord: {
       if (n != cat::kWriteWordLen || request.data[2] >= cat::kWordCount) break;
       const std::uint8_t word = request.data[2];
-      words_[word] = static_cast<std::uint16_t>(request.data[0] | request.data[1] << 8);
+      if (!options_.faults.keepWords)
+        words_[word] = static_cast<std::uint16_t>(request.data[0] | request.data[1] << 8);
       Answer(cmd, cat::kWriteWord, {Lo(words_[word]), Hi(words_[word]), word});
       break;
     }

@@ -29,6 +29,7 @@ struct Faults {
   bool refuseUsbOn = false;                 // USB control stays off when asked on
   std::uint8_t calibrationError = 0;        // error flags of every calibration answer
   bool eepromFailure = false;               // the EEPROM rewrite answer reports failure
+  bool keepWords = false;                   // word writes are answered with the word kept
   // Storage read-out: blocks are the 0x44 and 0x54 frames sent.
   std::optional<int> silentAfterBlocks;     // storage read requests go unheard after this many blocks
   bool overcount = false;                   // each block's count byte names 17 records more than it carries

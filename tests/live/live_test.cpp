@@ -15,17 +15,12 @@
 #include "platform/fakes.h"
 #include "sim/port.h"
 #include "ui/qt/FormView.h"
+#include "ui/view_fixture.h"
 
 namespace zhv {
 namespace {
 
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "live_tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-  return app;
-}
+using test::App;
 
 struct Live : ::testing::Test {
   sim::Unit unit{[] {

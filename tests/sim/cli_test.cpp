@@ -24,9 +24,9 @@ TEST(SimCommandLine, EveryOptionReachesItsField) {
   ProgramOptions o;
   ASSERT_EQ(ParseArguments({"--type", "0x12", "--gas", "13", "--device", "/dev/ttyUSB0", "--link", "/tmp/zhv",
                             "--silent", "0x20", "--silent", "96", "--bad-check", "--wrong-length", "0x4C", "--split",
-                            "--refuse-usb-on", "--cal-error", "0x13", "--eeprom-fail", "--warm-up", "500", "--help",
-                            "--records", "6656", "--block", "16", "--setup-alt-answer", "--silent-after-blocks", "0",
-                            "--overcount", "--hangup-after-blocks", "830"},
+                            "--refuse-usb-on", "--cal-error", "0x13", "--eeprom-fail", "--keep-words", "--warm-up",
+                            "500", "--help", "--records", "6656", "--block", "16", "--setup-alt-answer",
+                            "--silent-after-blocks", "0", "--overcount", "--hangup-after-blocks", "830"},
                            o),
             "");
   EXPECT_EQ(o.unit.deviceType, 0x12);
@@ -41,6 +41,7 @@ TEST(SimCommandLine, EveryOptionReachesItsField) {
   EXPECT_TRUE(o.unit.faults.refuseUsbOn);
   EXPECT_EQ(o.unit.faults.calibrationError, 0x13);
   EXPECT_TRUE(o.unit.faults.eepromFailure);
+  EXPECT_TRUE(o.unit.faults.keepWords);
   EXPECT_EQ(o.unit.warmUpMs, 500u);
   EXPECT_TRUE(o.help);
   EXPECT_EQ(o.unit.storage.records, 6656);

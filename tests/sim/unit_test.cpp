@@ -172,6 +172,17 @@ TEST(UnitParameters, SupplySetpointIsAnsweredAndApplied) {
   EXPECT_NEAR(Word(s, 24), 33000, 20) << "channel 2 keeps its own supply";
 }
 
+TEST(UnitParameters, KeptWordsAreAnsweredWithWhatTheUnitHolds) {
+  Unit unit;
+  unit.faults().keepWords = true;
+  const auto before = unit.Words();
+  const auto r = Ask(unit, 0x90, {0x2C, 0x01, 0x0C});
+  ASSERT_TRUE(r);
+  EXPECT_EQ(Word(r->data, 0), before[0x0C]);
+  EXPECT_EQ(r->data[2], 0x0C);
+  EXPECT_EQ(unit.Words(), before);
+}
+
 TEST(UnitStatus, LayoutOfTheCombinedUnit) {
   Unit unit;
   unit.Step(5000);
