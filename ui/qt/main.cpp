@@ -5,9 +5,11 @@
 
 #include "exchange/startup.h"
 #include "exchange/tool.h"
+#include "platform/qt_file.h"
 #include "platform/qt_serial.h"
 #include "platform/qt_services.h"
 #include "ui/qt/FormView.h"
+#include "ui/qt/SaveDialog.h"
 
 namespace {
 
@@ -43,7 +45,9 @@ int main(int argc, char* argv[]) {
   zhv::QtLocale locale;
   zhv::QtClock clock;
   zhv::QtMessagePump pump;
-  zhv::Tool tool(zhv::Platform{serial, ports, locale, clock, pump});
+  zhv::QtExportFile file;
+  zhv::QtSaveDialog saveDialog;
+  zhv::Tool tool(zhv::Platform{serial, ports, locale, clock, pump, file, saveDialog});
 
   zhv::FormView view(tool.f);
   view.onClose = [&tool] { zhv::FormClose(tool); };
