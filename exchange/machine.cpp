@@ -8,6 +8,7 @@
 #include "exchange/startup.h"
 #include "exchange/states.h"
 #include "exchange/steps.h"
+#include "exchange/storage_jobs.h"
 #include "exchange/tool.h"
 #include "link/Vcom_io.h"
 #include "ui/status_groups.h"
@@ -299,7 +300,8 @@ void ExchangeTick(Tool& t) {
     case st::kParked:
       SetTraceOff(t, 0);
       break;
-    default:  // the storage module jobs are not served yet
+    default:
+      StorageJobTick(t);
       break;
   }
 }

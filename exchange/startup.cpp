@@ -7,6 +7,7 @@
 #include "decode/ServTKE.h"
 #include "exchange/catalogue.h"
 #include "exchange/machine.h"
+#include "exchange/storage_jobs.h"
 #include "exchange/tool.h"
 #include "link/Vcom_io.h"
 
@@ -90,6 +91,7 @@ void ResetExchange(Tool& t) {
   r.commandArg = 0;
   // A command left over from a lost connection must not run on the next unit.
   r.pending = cat::kPendNone;
+  DropStorageJobs(t);
   DisableControlButtons(t);
   ApplyEditingLock(t);
   r.echoTemperature = 0;
@@ -159,6 +161,7 @@ void FormClose(Tool& t) {
   while (r.closeCountdown > 0 && r.portOpen == 1 && t.f.Timer1.Enabled()) t.p.pump.ProcessMessages();
   t.f.Timer1.SetEnabled(false);
   ClosePort(t);
+  DropStorageJobs(t);
 }
 
 void ShowStatusTabs(Tool& t) {

@@ -1,8 +1,10 @@
 #include "exchange/tool.h"
 
+#include "commands/clock.h"
 #include "commands/lock.h"
 #include "exchange/startup.h"
 #include "link/Vcom_io.h"
+#include "storage/readout.h"
 
 namespace zhv {
 
@@ -11,6 +13,8 @@ Tool::Tool(Platform platform) : p(platform) {
   BindStartup(*this);
   BindTrace(*this);
   BindStatusGroups(*this);
+  BindClock(*this);
+  BindReadOut(*this);
   // The device behind the port vanished: the same ending as a failed write.
   p.port.SetLostHandler([this] {
     if (r.portOpen == 1) DropConnection(*this);
