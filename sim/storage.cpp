@@ -2,13 +2,27 @@
 
 #include <algorithm>
 #include <chrono>
+#include <stdexcept>
+
+#include "exchange/catalogue.h"
 
 namespace zhv::sim {
 
 namespace {
 
+constexpr std::uint8_t kStatusDateFailure = 0x02;
+constexpr std::uint8_t kStatusOverflow = 0x20;
+constexpr std::uint8_t kStatusDateValid = 0x01;  // byte 1: the date and time in bytes 2..8 hold
+constexpr int kYearsHeld = 64;                   // the 6-bit year field of a time stamp
+
 void PutLe(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) out[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+StorageOptions Clamped(StorageOptions o) {
+  o.records = std::min(o.records, StorageModule::kMaxRecords);
+  o.blockRecords = static_cast<std::uint8_t>(std::clamp<std::size_t>(o.blockRecords, 1, StorageModule::kMaxBlock));
+  return o;
 }
 
 }  // namespace
@@ -33,6 +47,18 @@ std::uint32_t PackTimestamp(const LocalDateTime& t, int referenceYear) {
          field(t.month, 4) << 22 | field(t.year - referenceYear, 6) << 26;
 }
 
+StorageModule::StorageModule(const LocalDateTime& clockStart, const StorageOptions& options,
+                             std::uint16_t recordPeriodS)
+    : options_(Clamped(options)), clockBase_(clockStart), slots_(kMaxRecords) {
+  const std::int64_t records = options_.records;
+  initialised_ = AddSeconds(clockStart, -records * recordPeriodS);
+  const LocalDateTime first = AddSeconds(initialised_, recordPeriodS);
+  for (std::uint32_t i = 0; i < options_.records; ++i) slots_[i] = MakeRecord(i, first, recordPeriodS);
+  count_ = options_.records;
+  sequence_ = count_;
+  overflow_ = count_ == kMaxRecords;
+}
+
 void StorageModule::Step(std::uint32_t ms, std::uint16_t recordPeriodS) {
   ms_ += ms;
   if (recordPeriodS == 0) {
@@ -43,16 +69,103 @@ void StorageModule::Step(std::uint32_t ms, std::uint16_t recordPeriodS) {
   const std::uint64_t periodMs = std::uint64_t{recordPeriodS} * 1000;
   const std::uint64_t due = sinceRecordMs_ / periodMs;
   sinceRecordMs_ %= periodMs;
-  records_ = static_cast<std::uint16_t>(std::min<std::uint64_t>(kMaxRecords, records_ + due));
+  // A long step owes several records; each carries the moment it fell due.
+  const std::uint64_t latestMs = ms_ - sinceRecordMs_;
+  for (std::uint64_t k = 0; k < due; ++k) {
+    if (count_ == kMaxRecords) {
+      overflow_ = true;  // no room: the rest of them are lost
+      sequence_ += due - k;
+      return;
+    }
+    Store(ClockAt(latestMs - (due - 1 - k) * periodMs));
+  }
 }
 
-LocalDateTime StorageModule::Now() const { return AddSeconds(start_, static_cast<std::int64_t>(ms_ / 1000)); }
+void StorageModule::Store(const LocalDateTime& stamp) {
+  slots_[Slot(count_)] = MakeRecordAt(sequence_++, stamp);
+  if (++count_ == kMaxRecords) overflow_ = true;
+}
+
+LocalDateTime StorageModule::ClockAt(std::uint64_t ms) const {
+  return AddSeconds(clockBase_, static_cast<std::int64_t>((ms - clockBaseMs_) / 1000));
+}
+
+LocalDateTime StorageModule::Now() const { return ClockAt(ms_); }
+
+bool StorageModule::SetClock(const LocalDateTime& t) {
+  const bool held = t.year >= kReferenceYear && t.year < kReferenceYear + kYearsHeld && t.month >= 1 &&
+                    t.month <= 12 && t.day >= 1 && t.day <= 31 && t.hour >= 0 && t.hour <= 23 && t.minute >= 0 &&
+                    t.minute <= 59 && t.second >= 0 && t.second <= 59;
+  clockFailure_ = !held;
+  if (!held) return false;
+  // A day the month lacks runs on into the next month, as the calendar counts.
+  clockBase_ = AddSeconds(t, 0);
+  clockBaseMs_ = ms_;
+  return true;
+}
+
+const RecordBytes& StorageModule::Record(std::size_t position) const {
+  if (position >= count_) throw std::out_of_range("no record stored at this position");
+  return slots_[Slot(position)];
+}
+
+StorageModule::Block StorageModule::Span(std::size_t position, std::size_t count) const {
+  const std::size_t slot = Slot(position);
+  const std::size_t n = std::min({count, count_ - position, std::size_t{kMaxRecords} - slot});
+  return {Address(slot), position, n};
+}
+
+StorageModule::Block StorageModule::NextBlock() {
+  const Block b = Span(0, options_.blockRecords);
+  unacknowledged_ = b.count;
+  return b;
+}
+
+void StorageModule::Acknowledge() {
+  readSlot_ = Slot(unacknowledged_);
+  count_ -= unacknowledged_;
+  unacknowledged_ = 0;
+}
+
+StorageModule::Block StorageModule::At(std::uint32_t address, std::size_t count) const {
+  if (address < kBufferStart) return {address, 0, 0};
+  // The first record that begins at or after the address.
+  const std::uint64_t slot = (std::uint64_t{address} - kBufferStart + kRecordBytes - 1) / kRecordBytes;
+  if (slot >= kMaxRecords) return {address, 0, 0};
+  const std::size_t position = (static_cast<std::size_t>(slot) + kMaxRecords - readSlot_) % kMaxRecords;
+  if (position >= count_) return {address, 0, 0};
+  return Span(position, std::min(count, kMaxBlock));
+}
+
+std::vector<std::uint8_t> StorageModule::BlockData(const Block& b) const {
+  std::vector<std::uint8_t> data(5);
+  data.reserve(5 + kRecordSize * b.count);
+  data[0] = static_cast<std::uint8_t>(b.count);
+  PutLe(data, 1, b.address, 4);
+  for (std::size_t i = 0; i < b.count; ++i) {
+    const RecordBytes& r = slots_[Slot(b.first + i)];
+    data.insert(data.end(), r.begin(), r.end());
+  }
+  return data;
+}
+
+void StorageModule::Setup(std::uint8_t bits) {
+  if (bits & cat::kSetupInitBuffer) {
+    readSlot_ = 0;
+    count_ = 0;
+    unacknowledged_ = 0;
+    initialised_ = Now();
+  }
+  if (bits & cat::kSetupResetOverflow) overflow_ = false;
+}
+
+void StorageModule::SetDivider(std::uint16_t value) { divider_ = std::clamp(value, kDividerMin, kDividerMax); }
 
 std::vector<std::uint8_t> StorageModule::Status() const {
-  std::vector<std::uint8_t> s(32, 0);
+  std::vector<std::uint8_t> s(cat::kStorageStatusAnswerLen, 0);
   const LocalDateTime now = Now();
-  s[0] = 0;     // clock and buffer healthy
-  s[1] = 0x01;  // the date and time below are valid
+  s[0] = static_cast<std::uint8_t>((clockFailure_ ? kStatusDateFailure : 0) | (overflow_ ? kStatusOverflow : 0));
+  s[1] = kStatusDateValid;
   s[2] = static_cast<std::uint8_t>(now.day);
   s[3] = static_cast<std::uint8_t>(now.month);
   PutLe(s, 4, static_cast<std::uint32_t>(now.year), 2);
@@ -60,10 +173,10 @@ std::vector<std::uint8_t> StorageModule::Status() const {
   s[7] = static_cast<std::uint8_t>(now.minute);
   s[8] = static_cast<std::uint8_t>(now.second);
   PutLe(s, 10, kReferenceYear, 2);
-  PutLe(s, 12, records_, 2);
-  PutLe(s, 14, kBufferStart + kRecordBytes * (records_ % kMaxRecords), 4);
-  PutLe(s, 18, kBufferStart, 4);
-  PutLe(s, 22, PackTimestamp(kInitialised, kReferenceYear), 4);
+  PutLe(s, 12, static_cast<std::uint32_t>(count_), 2);
+  PutLe(s, 14, Address(Slot(count_)), 4);
+  PutLe(s, 18, Address(readSlot_), 4);
+  PutLe(s, 22, PackTimestamp(initialised_, kReferenceYear), 4);
   PutLe(s, 26, kMaxRecords, 2);
   PutLe(s, 28, kBufferStart, 4);
   return s;

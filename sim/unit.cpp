@@ -26,6 +26,7 @@ constexpr std::uint16_t kSupplyVoltage = 1200;   // 10 mV
 constexpr std::uint16_t kBatteryVoltage = 410;   // 10 mV
 constexpr double kRoomTemperature = 22.0;        // degrees C
 constexpr std::uint8_t kTemperatureAlarm = 50;   // degrees C
+constexpr std::uint16_t kRecordPeriodS = 60;
 
 // Channel n's calibration words start at 1 + 4n; its two "not calibrated" flags at bit 2n.
 constexpr std::size_t WordBase(int channel) { return 1 + 4 * static_cast<std::size_t>(channel); }
@@ -43,7 +44,7 @@ std::uint16_t Around(double nominal, std::uint64_t ms, double amplitude, double 
 Unit::Unit(Options options)
     : options_(std::move(options)),
       profile_(ProfileFor(options_.gasKind & 0x3F)),
-      storage_(options_.clockStart),
+      storage_(options_.clockStart, options_.storage, kRecordPeriodS),
       warmUntilMs_(options_.warmUpMs),
       setpoint_(profile_.channel1.supplySetpoint) {
   options_.gasKind &= 0x3F;
@@ -60,7 +61,7 @@ Unit::Unit(Options options)
   if (profile_.channel2) putChannel(1, *profile_.channel2);
   words_[cat::kWordValve] = kValveVoltage;
   words_[cat::kWordBackupTime] = 300;
-  words_[cat::kWordSystem] = 60;  // a record a minute, backup power and valve release in use
+  words_[cat::kWordSystem] = kRecordPeriodS;  // a record a minute, backup power and valve release in use
   words_[cat::kWordPeriodNormal] = 3600;
   words_[cat::kWordPeriodFault] = 600;
   words_[cat::kWordPeriodGas] = 60;
@@ -96,19 +97,20 @@ std::vector<std::uint8_t> Unit::TakeOutput() {
   return out;
 }
 
-void Unit::Answer(std::uint8_t request, std::uint8_t command, std::vector<std::uint8_t> data) {
+bool Unit::Answer(std::uint8_t request, std::uint8_t command, std::vector<std::uint8_t> data) {
   const Faults& f = options_.faults;
-  if (f.silentAll || f.silent.count(request)) return;
+  if (f.silentAll || f.silent.count(request) || HungUp()) return false;
   if (f.wrongLength == request) data.push_back(0);
   std::vector<std::uint8_t> frame = EncodeFrame(options_.deviceType, command, data);
   if (f.badCheck) frame.back() ^= 0xFF;
   if (!f.split) {
     output_.push_back({std::move(frame), steps_});
-    return;
+    return true;
   }
   const auto half = static_cast<std::ptrdiff_t>(frame.size() / 2);
   output_.push_back({{frame.begin(), frame.begin() + half}, steps_});
   output_.push_back({{frame.begin() + half, frame.end()}, steps_ + 1});
+  return true;
 }
 
 void Unit::Handle(const Frame& request) {
@@ -159,6 +161,14 @@ void Unit::Handle(const Frame& request) {
     case cat::kStorageStatus:
       // Only the variant with the storage module has one to report.
       if (n == 0 && options_.deviceType == cat::kTypeStorage) Answer(cmd, cat::kStorageStatus, storage_.Status());
+      break;
+    case cat::kReadNext:
+    case cat::kAckBlock:
+    case cat::kReadAt:
+    case cat::kSetClock:
+    case cat::kStorageSetup:
+    case cat::kClockDivider:
+      if (options_.deviceType == cat::kTypeStorage) HandleStorage(request);
       break;
     default:
       break;

@@ -29,6 +29,10 @@ struct Faults {
   bool refuseUsbOn = false;                 // USB control stays off when asked on
   std::uint8_t calibrationError = 0;        // error flags of every calibration answer
   bool eepromFailure = false;               // the EEPROM rewrite answer reports failure
+  // Storage read-out: blocks are the 0x44 and 0x54 frames sent.
+  std::optional<int> silentAfterBlocks;     // storage read requests go unheard after this many blocks
+  bool overcount = false;                   // each block's count byte names 17 records more than it carries
+  std::optional<int> hangUpAfterBlocks;     // the unit is unplugged after this many blocks
 };
 
 struct Options {
@@ -40,6 +44,7 @@ struct Options {
   std::uint32_t warmUpMs = 3000;             // after power-on and after a restart
   LocalDateTime clockStart{2024, 5, 17, 13, 45, 0};
   Faults faults;
+  StorageOptions storage;
 };
 
 class Unit {
@@ -64,7 +69,13 @@ class Unit {
   const std::array<std::uint16_t, cat::kWordCount>& Words() const { return words_; }
   std::uint16_t SupplySetpoint() const { return setpoint_; }
   LocalDateTime ClockNow() const { return storage_.Now(); }
-  std::uint16_t StoredRecords() const { return storage_.Records(); }
+  std::size_t StoredRecords() const { return storage_.Records(); }
+  // The record now at a buffer position, 0 the oldest (std::out_of_range beyond).
+  RecordBytes Record(std::size_t index) const { return storage_.Record(index); }
+  int BlocksServed() const { return blocksServed_; }
+  std::uint16_t Divider() const { return storage_.Divider(); }
+  // Once true the unit sends nothing more; the ports serving it act as unplugged.
+  bool HungUp() const;
   // The last frame with a good check byte, answered or not.
   const std::optional<Frame>& LastRequest() const { return lastRequest_; }
   int RequestCount(std::uint8_t command) const { return requestCounts_[command]; }
@@ -77,8 +88,11 @@ class Unit {
 
   void Drain();
   void Handle(const Frame& request);
-  void Answer(std::uint8_t request, std::uint8_t command, std::vector<std::uint8_t> data);
+  // False when a fault kept the answer back.
+  bool Answer(std::uint8_t request, std::uint8_t command, std::vector<std::uint8_t> data);
   void Restart();
+  void HandleStorage(const Frame& request);
+  void SendBlock(std::uint8_t request, std::uint8_t recordsCommand, const StorageModule::Block& block);
 
   std::vector<std::uint8_t> Identification() const;
   std::vector<std::uint8_t> ParameterBlock() const;
@@ -104,6 +118,7 @@ class Unit {
   std::uint16_t setpoint_;
   std::optional<Frame> lastRequest_;
   std::array<int, 256> requestCounts_{};
+  int blocksServed_ = 0;
 };
 
 }  // namespace zhv::sim

@@ -59,20 +59,30 @@ TEST(UnitAnswers, NothingForUnknownOrMalformedRequests) {
   unit.Feed(Request(0x10, {0x10, 0}));  // one byte too many
   unit.Feed(Request(0x20, {0x00}));
   unit.Feed(Request(0x90, {1, 2}));
-  unit.Feed(Request(0x58, {1, 1, 0xE8, 0x07, 0, 0, 0}));  // no storage exchanges beyond the status
+  unit.Feed(Request(0x40, {0x00}));
+  unit.Feed(Request(0x48, {0x00}));
+  unit.Feed(Request(0x50, {1, 0x00, 0x60, 0x00}));
+  unit.Feed(Request(0x5C, {}));
+  unit.Feed(Request(0x38, {0x00}));
+  unit.Feed(Request(0x58, {1, 1, 0xE8, 0x07, 0, 0}));
   EXPECT_TRUE(unit.TakeOutput().empty());
   EXPECT_EQ(unit.RequestCount(0x10), 2);
   EXPECT_EQ(unit.RequestCount(0x77), 1);
   ASSERT_TRUE(unit.LastRequest());
   EXPECT_EQ(unit.LastRequest()->command, 0x58);
-  EXPECT_EQ(unit.LastRequest()->data.size(), 7u);
+  EXPECT_EQ(unit.LastRequest()->data.size(), 6u);
 }
 
-TEST(UnitAnswers, StorageStatusOnlyFromTheStorageVariant) {
+TEST(UnitAnswers, StorageModuleOnlyInTheStorageVariant) {
   for (std::uint8_t type : {0x10, 0x12}) {
     Unit unit(Kind(27, type));
     EXPECT_FALSE(Ask(unit, 0x4C)) << int(type);
     EXPECT_EQ(unit.RequestCount(0x4C), 1);
+    EXPECT_FALSE(Ask(unit, 0x40));
+    EXPECT_FALSE(Ask(unit, 0x50, {4, 0x00, 0x60, 0x00, 0x08}));
+    EXPECT_FALSE(Ask(unit, 0x38, {0, 0}));
+    EXPECT_FALSE(Ask(unit, 0x5C, {0x40}));
+    EXPECT_EQ(unit.StoredRecords(), 1280u) << "nor acts on its requests";
   }
 }
 

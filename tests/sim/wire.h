@@ -66,6 +66,16 @@ inline std::optional<Reply> Ask(Unit& unit, std::uint8_t command, Bytes data = {
   return frames[0];
 }
 
+// Sends one request and returns every answer that came.
+inline std::vector<Reply> Answers(Unit& unit, std::uint8_t command, Bytes data = {}) {
+  unit.Feed(Request(command, std::move(data), unit.options().deviceType));
+  return SplitFrames(unit.TakeOutput());
+}
+
 inline int Word(const Bytes& d, std::size_t at) { return d[at] | d[at + 1] << 8; }
+
+inline std::uint32_t Le32(const Bytes& d, std::size_t at) {
+  return d[at] | d[at + 1] << 8 | d[at + 2] << 16 | static_cast<std::uint32_t>(d[at + 3]) << 24;
+}
 
 }  // namespace zhv::sim::test
