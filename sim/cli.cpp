@@ -23,6 +23,18 @@ std::optional<std::uint32_t> ParseNumber(const std::string& text, std::uint32_t 
   return value;
 }
 
+constexpr std::uint32_t kMaxBlocks = 1'000'000;  // far beyond a full buffer's read-out
+
+// The largest value each numeric option takes.
+std::uint32_t Limit(const std::string& option) {
+  if (option == "--warm-up") return 86'400'000u;
+  if (option == "--gas") return 0x3Fu;
+  if (option == "--records") return StorageModule::kMaxRecords;
+  if (option == "--block") return StorageModule::kMaxBlock;
+  if (option == "--silent-after-blocks" || option == "--hangup-after-blocks") return kMaxBlocks;
+  return 0xFFu;
+}
+
 }  // namespace
 
 std::string ParseArguments(const std::vector<std::string>& args, ProgramOptions& out) {
@@ -39,11 +51,14 @@ std::string ParseArguments(const std::vector<std::string>& args, ProgramOptions&
       continue;
     }
     if (flag("--bad-check", faults.badCheck) || flag("--split", faults.split) ||
-        flag("--refuse-usb-on", faults.refuseUsbOn) || flag("--eeprom-fail", faults.eepromFailure))
+        flag("--refuse-usb-on", faults.refuseUsbOn) || flag("--eeprom-fail", faults.eepromFailure) ||
+        flag("--overcount", faults.overcount) || flag("--setup-alt-answer", out.unit.storage.setupAltAnswer))
       continue;
 
     const bool takesValue = a == "--type" || a == "--gas" || a == "--device" || a == "--link" ||
-                            a == "--silent" || a == "--wrong-length" || a == "--cal-error" || a == "--warm-up";
+                            a == "--silent" || a == "--wrong-length" || a == "--cal-error" || a == "--warm-up" ||
+                            a == "--records" || a == "--block" || a == "--silent-after-blocks" ||
+                            a == "--hangup-after-blocks";
     if (!takesValue) return "неизвестный параметр: " + a;
     if (i + 1 == args.size()) return "не задано значение параметра " + a;
     const std::string& v = args[++i];
@@ -59,14 +74,18 @@ std::string ParseArguments(const std::vector<std::string>& args, ProgramOptions&
       faults.silentAll = true;
       continue;
     }
-    const auto number = ParseNumber(v, a == "--warm-up" ? 86'400'000u : a == "--gas" ? 0x3Fu : 0xFFu);
-    if (!number) return "недопустимое значение параметра " + a + ": " + v;
+    const auto number = ParseNumber(v, Limit(a));
+    if (!number || (a == "--block" && *number == 0)) return "недопустимое значение параметра " + a + ": " + v;
     const auto byte = static_cast<std::uint8_t>(*number);
     if (a == "--type") out.unit.deviceType = byte;
     else if (a == "--gas") out.unit.gasKind = byte;
     else if (a == "--silent") faults.silent.insert(byte);
     else if (a == "--wrong-length") faults.wrongLength = byte;
     else if (a == "--cal-error") faults.calibrationError = byte;
+    else if (a == "--records") out.unit.storage.records = static_cast<std::uint16_t>(*number);
+    else if (a == "--block") out.unit.storage.blockRecords = byte;
+    else if (a == "--silent-after-blocks") faults.silentAfterBlocks = static_cast<int>(*number);
+    else if (a == "--hangup-after-blocks") faults.hangUpAfterBlocks = static_cast<int>(*number);
     else out.unit.warmUpMs = *number;
   }
   return {};
@@ -82,6 +101,10 @@ const char* UsageText() {
          "  --type КОД           код типа устройства (по умолчанию 0x11)\n"
          "  --gas КОД            код вида газа (по умолчанию 27)\n"
          "  --warm-up МС         длительность прогрева после включения и перезапуска\n"
+         "Модуль накопления:\n"
+         "  --records N          записей в буфере при запуске (0..6656, по умолчанию 1280)\n"
+         "  --block N            записей в блоке последовательного чтения (1..16, по умолчанию 8)\n"
+         "  --setup-alt-answer   отвечать на смену параметров буфера кодом 0x0E\n"
          "Неисправности:\n"
          "  --silent КОД|all     не отвечать на команду с этим кодом (или ни на что)\n"
          "  --bad-check          неверный контрольный байт в ответах\n"
@@ -90,6 +113,9 @@ const char* UsageText() {
          "  --refuse-usb-on      не включать USB управление\n"
          "  --cal-error ФЛАГИ    флаги ошибки в ответах на отстрел\n"
          "  --eeprom-fail        перезапись EEPROM завершается ошибкой\n"
+         "  --silent-after-blocks N  после N блоков записей не отвечать на запросы чтения буфера\n"
+         "  --overcount          в блоке записей число записей на 17 больше переданного\n"
+         "  --hangup-after-blocks N  после N блоков записей закрыть терминал и завершиться\n"
          "  --help               эта справка\n"
          "Коды задаются десятичными или шестнадцатеричными (0x..).\n";
 }

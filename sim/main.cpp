@@ -49,7 +49,8 @@ bool MakeLink(const std::string& target, const std::string& link) {
   return symlink(target.c_str(), link.c_str()) == 0;
 }
 
-// Serves the unit until a signal; false when a real device went away.
+// Serves the unit until a signal or until the unit hangs up (after what it
+// had to send is written); false when a real device went away.
 bool Serve(const zhv::sim::Endpoint& e, bool realDevice, zhv::sim::Unit& unit) {
   constexpr std::size_t kOutputLimit = 65536;  // nobody reading: drop rather than grow
   using Clock = std::chrono::steady_clock;
@@ -85,6 +86,10 @@ bool Serve(const zhv::sim::Endpoint& e, bool realDevice, zhv::sim::Unit& unit) {
       const ssize_t n = write(e.fd, pending.data(), pending.size());
       if (n > 0) pending.erase(pending.begin(), pending.begin() + n);
       if (pending.size() > kOutputLimit) pending.clear();
+    }
+    if (unit.HungUp()) {
+      std::fprintf(stderr, "zhv22-sim: отключение после %d блоков записей\n", unit.BlocksServed());
+      return true;
     }
   }
   return true;

@@ -7,6 +7,7 @@ namespace zhv::sim {
 void SimPort::Step(std::uint32_t ms) {
   unit_.Step(ms);
   Collect();
+  if (unit_.HungUp() && !unplugged_) Unplug();
 }
 
 void SimPort::Unplug() {
@@ -55,7 +56,7 @@ std::size_t SimPort::Read(std::uint8_t* buffer, std::size_t max) {
 }
 
 bool SimPort::Write(const std::uint8_t* data, std::size_t count) {
-  if (!open_ || unplugged_ || failWrites_) return false;
+  if (!open_ || unplugged_ || unit_.HungUp() || failWrites_) return false;
   written_.push_back({unit_.NowMs(), {data, data + count}});
   unit_.Feed(data, count);
   return true;

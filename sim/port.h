@@ -29,6 +29,7 @@ class SimPort : public ISerialPort {
   void FailWrites(bool fail) { failWrites_ = fail; }
   void FailLineSettings(bool fail) { failLineSettings_ = fail; }
   // Advances the unit's time; call once per tool tick with the tick's length.
+  // A unit that has hung up is unplugged here, never inside the tool's own calls.
   void Step(std::uint32_t ms);
   // The device vanishes: the lost handler runs, writes and opens fail until Replug.
   void Unplug();

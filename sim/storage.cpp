@@ -14,6 +14,7 @@ constexpr std::uint8_t kStatusDateFailure = 0x02;
 constexpr std::uint8_t kStatusOverflow = 0x20;
 constexpr std::uint8_t kStatusDateValid = 0x01;  // byte 1: the date and time in bytes 2..8 hold
 constexpr int kYearsHeld = 64;                   // the 6-bit year field of a time stamp
+constexpr std::size_t kBlockHeader = 5;          // count, address of the first record
 
 void PutLe(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) out[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
@@ -69,15 +70,16 @@ void StorageModule::Step(std::uint32_t ms, std::uint16_t recordPeriodS) {
   const std::uint64_t periodMs = std::uint64_t{recordPeriodS} * 1000;
   const std::uint64_t due = sinceRecordMs_ / periodMs;
   sinceRecordMs_ %= periodMs;
-  // A long step owes several records; each carries the moment it fell due.
-  const std::uint64_t latestMs = ms_ - sinceRecordMs_;
+  // A long step owes several records; each carries the moment it fell due
+  // (after a shorter period is set, possibly one before this step).
+  const auto latestMs = static_cast<std::int64_t>(ms_ - sinceRecordMs_);
   for (std::uint64_t k = 0; k < due; ++k) {
     if (count_ == kMaxRecords) {
       overflow_ = true;  // no room: the rest of them are lost
       sequence_ += due - k;
       return;
     }
-    Store(ClockAt(latestMs - (due - 1 - k) * periodMs));
+    Store(ClockAt(latestMs - static_cast<std::int64_t>((due - 1 - k) * periodMs)));
   }
 }
 
@@ -86,11 +88,13 @@ void StorageModule::Store(const LocalDateTime& stamp) {
   if (++count_ == kMaxRecords) overflow_ = true;
 }
 
-LocalDateTime StorageModule::ClockAt(std::uint64_t ms) const {
-  return AddSeconds(clockBase_, static_cast<std::int64_t>((ms - clockBaseMs_) / 1000));
+LocalDateTime StorageModule::ClockAt(std::int64_t ms) const {
+  // Whole seconds since the clock was set, rounded down before that moment too.
+  const std::int64_t since = ms - static_cast<std::int64_t>(clockBaseMs_);
+  return AddSeconds(clockBase_, since >= 0 ? since / 1000 : (since - 999) / 1000);
 }
 
-LocalDateTime StorageModule::Now() const { return ClockAt(ms_); }
+LocalDateTime StorageModule::Now() const { return ClockAt(static_cast<std::int64_t>(ms_)); }
 
 bool StorageModule::SetClock(const LocalDateTime& t) {
   const bool held = t.year >= kReferenceYear && t.year < kReferenceYear + kYearsHeld && t.month >= 1 &&
@@ -138,8 +142,8 @@ StorageModule::Block StorageModule::At(std::uint32_t address, std::size_t count)
 }
 
 std::vector<std::uint8_t> StorageModule::BlockData(const Block& b) const {
-  std::vector<std::uint8_t> data(5);
-  data.reserve(5 + kRecordSize * b.count);
+  std::vector<std::uint8_t> data(kBlockHeader);
+  data.reserve(kBlockHeader + kRecordSize * b.count);
   data[0] = static_cast<std::uint8_t>(b.count);
   PutLe(data, 1, b.address, 4);
   for (std::size_t i = 0; i < b.count; ++i) {

@@ -78,7 +78,7 @@ class StorageModule {
   std::vector<std::uint8_t> Status() const;
 
  private:
-  LocalDateTime ClockAt(std::uint64_t ms) const;
+  LocalDateTime ClockAt(std::int64_t ms) const;
   std::size_t Slot(std::size_t position) const { return (readSlot_ + position) % kMaxRecords; }
   std::uint32_t Address(std::size_t slot) const { return kBufferStart + kRecordBytes * static_cast<std::uint32_t>(slot); }
   // Records from position on, no more than count and not across the buffer's end.

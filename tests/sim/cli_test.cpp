@@ -12,13 +12,21 @@ TEST(SimCommandLine, DefaultsWithoutArguments) {
   EXPECT_EQ(o.unit.gasKind, 27);
   EXPECT_TRUE(o.device.empty());
   EXPECT_FALSE(o.help);
+  EXPECT_EQ(o.unit.storage.records, 1280);
+  EXPECT_EQ(o.unit.storage.blockRecords, 8);
+  EXPECT_FALSE(o.unit.storage.setupAltAnswer);
+  EXPECT_FALSE(o.unit.faults.silentAfterBlocks);
+  EXPECT_FALSE(o.unit.faults.overcount);
+  EXPECT_FALSE(o.unit.faults.hangUpAfterBlocks);
 }
 
 TEST(SimCommandLine, EveryOptionReachesItsField) {
   ProgramOptions o;
   ASSERT_EQ(ParseArguments({"--type", "0x12", "--gas", "13", "--device", "/dev/ttyUSB0", "--link", "/tmp/zhv",
                             "--silent", "0x20", "--silent", "96", "--bad-check", "--wrong-length", "0x4C", "--split",
-                            "--refuse-usb-on", "--cal-error", "0x13", "--eeprom-fail", "--warm-up", "500", "--help"},
+                            "--refuse-usb-on", "--cal-error", "0x13", "--eeprom-fail", "--warm-up", "500", "--help",
+                            "--records", "6656", "--block", "16", "--setup-alt-answer", "--silent-after-blocks", "0",
+                            "--overcount", "--hangup-after-blocks", "830"},
                            o),
             "");
   EXPECT_EQ(o.unit.deviceType, 0x12);
@@ -35,6 +43,12 @@ TEST(SimCommandLine, EveryOptionReachesItsField) {
   EXPECT_TRUE(o.unit.faults.eepromFailure);
   EXPECT_EQ(o.unit.warmUpMs, 500u);
   EXPECT_TRUE(o.help);
+  EXPECT_EQ(o.unit.storage.records, 6656);
+  EXPECT_EQ(o.unit.storage.blockRecords, 16);
+  EXPECT_TRUE(o.unit.storage.setupAltAnswer);
+  EXPECT_EQ(o.unit.faults.silentAfterBlocks, std::optional<int>{0});
+  EXPECT_TRUE(o.unit.faults.overcount);
+  EXPECT_EQ(o.unit.faults.hangUpAfterBlocks, std::optional<int>{830});
 
   ProgramOptions all;
   ASSERT_EQ(ParseArguments({"--silent", "all"}, all), "");
@@ -45,6 +59,8 @@ TEST(SimCommandLine, RejectsWhatItCannotUse) {
   const std::vector<std::vector<std::string>> bad = {
       {"--bogus"},        {"--type"},          {"--type", "0x100"}, {"--type", "17x"}, {"--gas", "64"},
       {"--silent", ""},   {"--silent", "-1"},  {"--cal-error", "0x"}, {"--warm-up", "ten"},
+      {"--records", "6657"}, {"--block", "0"}, {"--block", "17"}, {"--silent-after-blocks", "x"},
+      {"--hangup-after-blocks", "-1"}, {"--hangup-after-blocks"},
   };
   for (const auto& args : bad) {
     ProgramOptions o;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "sim/unit.h"
 #include "tests/sim/wire.h"
 
@@ -70,6 +72,58 @@ TEST(UnitFaults, UsbControlRefusesToSwitchOn) {
   unit.faults().refuseUsbOn = true;
   EXPECT_EQ(Ask(unit, 0x10, {0x10})->data[0] & 0x01, 0x01) << "refusing to switch on does not switch off";
   EXPECT_EQ(Ask(unit, 0x10, {0x00})->data[0] & 0x01, 0);
+}
+
+Options Stored(std::uint16_t records) {
+  Options o;
+  o.storage.records = records;
+  return o;
+}
+
+TEST(UnitFaults, SilentMidReadOutHearsNothingUntilLifted) {
+  Unit unit(Stored(40));
+  unit.faults().silentAfterBlocks = 2;
+  ASSERT_EQ(Answers(unit, 0x40).size(), 2u);
+  ASSERT_TRUE(Ask(unit, 0x48));
+  ASSERT_EQ(Answers(unit, 0x40).size(), 2u);
+  EXPECT_FALSE(Ask(unit, 0x48)) << "the second block is not acknowledged";
+  EXPECT_TRUE(Answers(unit, 0x40).empty());
+  EXPECT_FALSE(Ask(unit, 0x50, {1, 0x00, 0x60, 0x00, 0x08}));
+  EXPECT_TRUE(Ask(unit, 0x4C)) << "the other requests are answered";
+  EXPECT_EQ(unit.StoredRecords(), 32u) << "nothing freed while deaf";
+
+  const RecordBytes next = unit.Record(0);
+  unit.faults().silentAfterBlocks.reset();
+  const auto a = Answers(unit, 0x40);
+  ASSERT_EQ(a.size(), 2u);
+  EXPECT_TRUE(std::equal(next.begin(), next.end(), a[1].data.begin() + 5)) << "the read-out resumes where it stopped";
+}
+
+TEST(UnitFaults, OvercountNamesMoreRecordsThanTheBlockCarries) {
+  Unit unit(Stored(20));
+  unit.faults().overcount = true;
+  auto a = Answers(unit, 0x40);
+  ASSERT_EQ(a.size(), 2u);
+  EXPECT_EQ(a[0].data, Bytes{8}) << "the announcement stays true";
+  EXPECT_EQ(a[1].data[0], 8 + 17);
+  EXPECT_EQ(a[1].data.size(), 5u + 15 * 8) << "the frame carries what there is";
+  a = Answers(unit, 0x50, {16, 0x00, 0x60, 0x00, 0x08});
+  ASSERT_EQ(a.size(), 2u);
+  EXPECT_EQ(a[1].data[0], 16 + 17);
+  EXPECT_EQ(a[1].data.size(), 245u);
+}
+
+TEST(UnitFaults, HangsUpAfterTheNamedBlock) {
+  Unit unit;
+  unit.faults().hangUpAfterBlocks = 2;
+  Answers(unit, 0x40);
+  Ask(unit, 0x48);
+  EXPECT_FALSE(unit.HungUp());
+  EXPECT_EQ(Answers(unit, 0x50, {4, 0x80, 0x60, 0x00, 0x08}).size(), 2u) << "the last block is sent whole";
+  EXPECT_TRUE(unit.HungUp());
+  EXPECT_EQ(unit.BlocksServed(), 2);
+  EXPECT_FALSE(Ask(unit, 0x40));
+  EXPECT_FALSE(Ask(unit, 0x00)) << "gone: nothing more at all";
 }
 
 }  // namespace

@@ -125,5 +125,23 @@ TEST(SimPort, UnplugCallsTheLostHandlerAndKillsTheLine) {
   EXPECT_EQ(port.QueuedBytes(), 5u);
 }
 
+TEST(SimPort, AUnitHangingUpUnplugsThePortOnTheNextStep) {
+  Unit unit;
+  unit.faults().hangUpAfterBlocks = 1;
+  SimPort port(unit);
+  int lost = 0;
+  port.SetLostHandler([&] { ++lost; });
+  ASSERT_TRUE(port.Open("COM7"));
+  ASSERT_TRUE(Send(port, Request(0x40)));
+  EXPECT_EQ(lost, 0) << "never inside the tool's own write";
+  EXPECT_EQ(SplitFrames(ReadAll(port)).size(), 2u) << "the last block came through";
+  EXPECT_FALSE(Send(port, Request(0x48)));
+  port.Step(10);
+  port.Step(10);
+  EXPECT_EQ(lost, 1);
+  port.Close();
+  EXPECT_FALSE(port.Open("COM7"));
+}
+
 }  // namespace
 }  // namespace zhv::sim::test

@@ -74,11 +74,15 @@ class Program {
     return {rest.begin(), rest.end()};
   }
   void Signal(int sig) { kill(pid_, sig); }
-  // Waits for the end of the output (the program's exit), then reaps it.
+  // Waits for the end of the output (the program's exit), then reaps it; a
+  // program still running then is killed, which its status shows.
   int ExitStatus() {
     ReadUntil(out_, 1 << 20);
     int status = -1;
-    waitpid(pid_, &status, 0);
+    if (waitpid(pid_, &status, WNOHANG) == 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, &status, 0);
+    }
     pid_ = -1;
     return status;
   }
@@ -149,9 +153,35 @@ TEST(SimProgram, OptionsShapeTheUnit) {
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
+TEST(SimProgram, ServesItsBufferAndHangsUpWhenTold) {
+  Program program({"--records", "5", "--block", "3", "--hangup-after-blocks", "2"});
+  const std::string path = program.FirstLine();
+  const int fd = OpenRaw(path);
+  ASSERT_GE(fd, 0) << path;
+  auto frames = SplitFrames(Exchange(fd, Request(0x40), 6 + 55));
+  ASSERT_EQ(frames.size(), 2u);
+  EXPECT_EQ(frames[0].data, Bytes{3});
+  EXPECT_EQ(frames[1].data.size(), 5u + 3 * 15);
+  frames = SplitFrames(Exchange(fd, Request(0x48), 5));
+  ASSERT_EQ(frames.size(), 1u);
+  EXPECT_EQ(frames[0].command, 0x48);
+  const Bytes last = Request(0x40);
+  ASSERT_EQ(write(fd, last.data(), last.size()), static_cast<ssize_t>(last.size()));
+
+  const int status = program.ExitStatus();
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the second block ends the program";
+  std::uint8_t b[256];
+  while (read(fd, b, sizeof b) > 0) {
+  }
+  EXPECT_NE(errno, EAGAIN) << "the line is gone, not merely quiet";
+  close(fd);
+}
+
 TEST(SimProgram, HelpAndBadArguments) {
   Program help({"--help"});
-  EXPECT_NE(help.RestOfOutput().find("--wrong-length"), std::string::npos);
+  const std::string text = help.RestOfOutput();
+  EXPECT_NE(text.find("--wrong-length"), std::string::npos);
+  EXPECT_NE(text.find("--hangup-after-blocks"), std::string::npos);
   int status = help.ExitStatus();
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 
