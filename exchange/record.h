@@ -107,7 +107,7 @@ struct ExchangeRecord {
   std::uint8_t dividerFlags = 0;
   std::int32_t clockDivider = 0;
   // A sequential block is written only once its acknowledgement is answered;
-  // it is kept here so no frame in between can overwrite it.
+  // it is kept here so no frame in between can overwrite it (length 0: none held).
   Bytes256 heldBlock{};
   std::uint8_t heldBlockLength = 0;
   std::int32_t recordsWritten = 0;  // by the running or last read-out

@@ -2,6 +2,7 @@
 #include "exchange/storage_jobs.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "decode/ServTKE.h"
 #include "exchange/catalogue.h"
@@ -34,7 +35,14 @@ void EndJob(Tool& t) {
 // the file buttons back, the read-out no longer requested, the trace on again.
 void FinishReadOut(Tool& t, ReadOutEnd how) {
   ExchangeRecord& r = t.r;
-  if (r.readOutFlags & kReadOutRunning) CloseExport(t, how);
+  if (r.readOutFlags & kReadOutRunning) {
+    // A block whose acknowledgement went unanswered has arrived all the same: keep it.
+    if (how == ReadOutEnd::Interrupted && r.heldBlockLength > 0 &&
+        WriteExportBlock(t, r.heldBlock.data(), r.heldBlockLength, r.blockRecordCount) < 0)
+      how = ReadOutEnd::WriteFailed;
+    CloseExport(t, how);
+  }
+  r.heldBlockLength = 0;
   SetFileButtons(t, true);
   Clear(r.readOutFlags, kReadOutRunning);
   SetTraceOff(t, 0);
@@ -112,8 +120,8 @@ void StartReadOut(Tool& t) {
   RequestBlock(t);
 }
 
-// Writes the block's records, then counts what was written: a count the frame
-// did not carry is neither counted nor skipped over.
+// Writes the block's records, then counts what was written: records the count
+// names but the frame did not carry are neither counted nor skipped over.
 bool TakeBlock(Tool& t, const Bytes256& data, std::uint8_t length) {
   ExchangeRecord& r = t.r;
   const std::int32_t written = WriteExportBlock(t, data.data(), length, r.blockRecordCount);
@@ -158,7 +166,7 @@ void AcceptRecordsNext(Tool& t) {
 void AcceptAcknowledgement(Tool& t) {
   ExchangeRecord& r = t.r;
   r.timeoutCounter = 0;
-  if (!TakeBlock(t, r.heldBlock, r.heldBlockLength)) return;
+  if (!TakeBlock(t, r.heldBlock, std::exchange(r.heldBlockLength, 0))) return;
   NextBlockOrEnd(t, r.recordsRemaining > 0 || (r.readOutFlags & cat::kReadWhole));
 }
 

@@ -56,7 +56,7 @@ std::int32_t WriteExportBlock(Tool& t, const std::uint8_t* data, std::size_t len
   ExchangeRecord& r = t.r;
   // The count is the unit's word; the frame's length is what actually arrived.
   const std::size_t received = length > kBlockHeaderSize ? (length - kBlockHeaderSize) / kRecordSize : 0;
-  const std::size_t records = std::min<std::size_t>(static_cast<std::size_t>(count & 0x1F), received);
+  const std::size_t records = std::min(static_cast<std::size_t>(std::max(count, 0)), received);
   std::string text;
   text.reserve(records * 256);
   for (std::size_t k = 0; k < records; ++k) {

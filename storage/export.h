@@ -20,9 +20,9 @@ bool OpenExport(Tool& t);
 // closed, when the file refuses them.
 bool StartExport(Tool& t);
 
-// Writes and flushes the records of a block: at most `count` (its low five bits),
-// and only whole records that `length` received bytes hold. Returns how many,
-// or -1 when the file refused them (the reason is shown).
+// Writes and flushes the records of a block: at most `count`, and only whole
+// records that `length` received bytes hold. Returns how many, or -1 when the
+// file refused them (the reason is shown).
 std::int32_t WriteExportBlock(Tool& t, const std::uint8_t* data, std::size_t length, std::int32_t count);
 
 // Closes the export file and shows how the read-out ended.

@@ -133,31 +133,36 @@ TEST_F(ReadOut, WholeBufferReadsUntilTheUnitHasNoMore) {
   ExpectEnded();
 }
 
-TEST_F(ReadOut, CountOf33WritesOneRecordAndNoCountReadsPastTheBytesReceived) {
+// The unit's count byte and the frame's length disagree: the records the frame
+// carries are written, up to the count, and never a byte beyond what arrived.
+TEST_F(ReadOut, RecordsWrittenAreThoseTheCountNamesAndTheFrameCarries) {
   Choose(kFile, true);
   Start(t.f.RadioButton10321);
   ASSERT_TRUE(TickUntilSent());
-  Answer(0x40, {16});
-  Answer(0x44, Block(33, 0, 16));  // 33 AND 0x1F: one record
-  Answer(0x48, {});
-  ASSERT_TRUE(TickUntilSent());
-  ASSERT_TRUE(TickUntilSent());
-  EXPECT_EQ(Disk(), kHeader + Rendered(0, 1));
-  Answer(0x40, {31});
-  Answer(0x44, Block(31, 1, 3));  // announces 31, carries 3 (and a stale tail in the buffer)
-  Answer(0x48, {});
-  ASSERT_TRUE(TickUntilSent());
-  ASSERT_TRUE(TickUntilSent());
-  EXPECT_EQ(Disk(), kHeader + Rendered(0, 4));
-  Bytes partial = Block(2, 4, 2);
-  partial.resize(partial.size() - 1);  // the second record cut short by a byte
-  Answer(0x40, {2});
-  Answer(0x44, partial);
-  Answer(0x48, {});
-  ASSERT_TRUE(TickUntilSent());
-  ASSERT_TRUE(TickUntilSent());
-  EXPECT_EQ(Disk(), kHeader + Rendered(0, 5));
-  EXPECT_EQ(t.r.recordsWritten, 5);
+  struct Case {
+    int count, carried, bytesShort, written;
+  };
+  const Case cases[] = {
+      {33, 1, 0, 1},    // a count of 33: the one record there is
+      {31, 3, 0, 3},    // announces 31, carries 3 (and the stale tail of the last frame)
+      {2, 2, 1, 1},     // the second record cut short by a byte
+      {33, 16, 0, 16},  // a count no frame can hold: every record carried is kept
+      {4, 8, 0, 4},     // fewer named than carried: only those the unit vouches for
+  };
+  int first = 0;
+  std::string expected = kHeader;
+  for (const Case& c : cases) {
+    Bytes block = Block(c.count, first, c.carried);
+    block.resize(block.size() - static_cast<std::size_t>(c.bytesShort));
+    Answer(0x40, {static_cast<std::uint8_t>(c.carried)});
+    Answer(0x44, block);
+    Answer(0x48, {});
+    ASSERT_TRUE(TickUntilSent());  // the acknowledgement
+    ASSERT_TRUE(TickUntilSent());  // the next block request, the block written
+    expected += Rendered(first, c.written);
+    EXPECT_EQ(Disk(), expected) << c.count << " named, " << c.carried << " carried";
+    first += c.carried;
+  }
 }
 
 TEST_F(ReadOut, AFrameBetweenTheBlockAndItsAcknowledgementDoesNotCorruptTheBlock) {
@@ -422,6 +427,21 @@ TEST_F(Interrupted, FailedWrite) {
   ExpectClosedWithTheFirstBlock();
   s.port.failWrite = false;
   ExpectAFreshStart();
+}
+
+TEST_F(Interrupted, BlockAwaitingItsAcknowledgementIsKept) {
+  Choose(kFile, true);
+  Start(t.f.RadioButton10321);
+  ASSERT_TRUE(TickUntilSent());
+  DeliverNext(0, 8);
+  ASSERT_TRUE(TickUntilSent());
+  Answer(0x40, {4});
+  Answer(0x44, Block(4, 8, 4));  // arrives; its acknowledgement is never answered
+  Tick(40);
+  ASSERT_EQ(LastRequest(), (Bytes{0x48}));
+  s.port.lost();
+  EXPECT_EQ(Disk(), kHeader + Rendered(0, 12));
+  EXPECT_EQ(t.f.Panel1030.Text(), "Чтение прервано, записано записей: 12");
 }
 
 TEST_F(Interrupted, WindowClosed) {
