@@ -78,6 +78,7 @@ void ShowStorageStatus(Tool& t) {
   }
 
   r.referenceYear = static_cast<std::uint16_t>(show::Word(d, 10));
+  r.referenceYearKnown = 1;
 
   if (Changed(d, 12, r.lastBufferState)) {
     f.Edit10141.SetText(std::to_string(show::Word(d, 12)));

@@ -93,6 +93,7 @@ struct ExchangeRecord {
   std::array<std::uint8_t, 10> lastBufferState{};
   std::array<std::uint8_t, 10> lastBufferParams{};
   std::uint16_t referenceYear = 0;
+  std::uint8_t referenceYearKnown = 0;  // a storage status has come from this unit
   std::array<std::uint8_t, 7> clockPayload{};
 
   // --- storage module jobs (flag bits in exchange/catalogue.h)

@@ -89,6 +89,7 @@ void ResetExchange(Tool& t) {
   r.status0 = 0;
   r.status1 = 0;
   r.commandArg = 0;
+  r.referenceYearKnown = 0;  // the next unit's years may count from another year
   // A command left over from a lost connection must not run on the next unit.
   r.pending = cat::kPendNone;
   DropStorageJobs(t);

@@ -113,6 +113,12 @@ void StartReadOut(Tool& t) {
       EndReadOut(t);
       return;
     }
+    // Records date themselves from the storage status's reference year: ask for
+    // it first; the chain comes back here with the command still pending.
+    if (!r.referenceYearKnown) {
+      r.state = st::kStorageStatus;
+      return;
+    }
     r.recordsRemaining = r.recordsRequested;
     r.nextAddress = r.startAddress;
     r.readOutFlags |= cat::kReadUnderWay;

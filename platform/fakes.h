@@ -161,8 +161,10 @@ struct Services {
   SaveDialog saveDialog;
   Platform platform() { return platform(port); }
   // The same services around another port (the simulated unit's, a real one).
-  Platform platform(ISerialPort& serial) {
-    return Platform{serial, ports, locale, clock, pump, file, saveDialog};
+  Platform platform(ISerialPort& serial) { return platform(serial, file, saveDialog); }
+  // And around a real export file and save dialog too.
+  Platform platform(ISerialPort& serial, IExportFile& exportFile, ISaveDialog& dialog) {
+    return Platform{serial, ports, locale, clock, pump, exportFile, dialog};
   }
 };
 

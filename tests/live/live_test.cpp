@@ -11,6 +11,7 @@
 #include <QtCharts/QLineSeries>
 
 #include "exchange/startup.h"
+#include "tests/live/app.h"
 #include "exchange/tool.h"
 #include "platform/fakes.h"
 #include "sim/port.h"
@@ -18,14 +19,6 @@
 
 namespace zhv {
 namespace {
-
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "live_tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-  return app;
-}
 
 struct Live : ::testing::Test {
   sim::Unit unit{[] {

@@ -83,6 +83,7 @@ struct FakeUnit : ::testing::Test {
     Tick();
     ASSERT_EQ(t.r.state, 6);
     t.r.referenceYear = kReferenceYear;  // as a storage status would have set it
+    t.r.referenceYearKnown = 1;
     ASSERT_TRUE(t.f.Button1030.Enabled());
   }
 

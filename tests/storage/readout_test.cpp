@@ -74,6 +74,21 @@ TEST_F(ReadOut, AddressedReadOfFortyAsksSixteenSixteenEightEachWrittenBeforeTheN
   EXPECT_EQ(t.f.Panel1030.Text(), "Чтение завершено, записано записей: 40");
 }
 
+TEST_F(ReadOut, StartedBeforeAnyStorageStatusAsksForTheReferenceYearFirst) {
+  t.r.referenceYearKnown = 0;
+  t.r.referenceYear = 0;
+  Choose(kFile, true);
+  Start(t.f.RadioButton10321);
+  ASSERT_TRUE(TickUntilSent());
+  EXPECT_EQ(LastRequest(), (Bytes{0x4C}));
+  AnswerStorageStatus();
+  ASSERT_TRUE(TickUntilSent());
+  EXPECT_EQ(LastRequest(), (Bytes{0x40}));
+  DeliverNext(0, 8);
+  Tick(4);
+  EXPECT_EQ(Disk(), kHeader + Rendered(0, 8));  // dated from 2020, not from year 0
+}
+
 TEST_F(ReadOut, ShortAddressedDeliveryAsksForTheRemainderJustAfterIt) {
   Choose(kFile, true);
   t.f.Edit10320.SetText("20");

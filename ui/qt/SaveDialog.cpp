@@ -35,7 +35,12 @@ bool QtSaveDialog::Execute(std::string& fileName) {
   // Qt's own dialog behaves the same on every desktop (and under test).
   dialog.setOptions(QFileDialog::DontConfirmOverwrite | QFileDialog::DontUseNativeDialog);
   dialog.setSizeGripEnabled(true);
-  if (!fileName.empty()) dialog.selectFile(QString::fromStdString(fileName));
+  if (!fileName.empty()) {
+    // The directory first: a name whose file is not there yet is otherwise lost.
+    const QFileInfo last(QString::fromStdString(fileName));
+    dialog.setDirectory(last.absolutePath());
+    dialog.selectFile(last.fileName());
+  }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
   fileName = QFileInfo(dialog.selectedFiles().first()).absoluteFilePath().toStdString();
   return true;
