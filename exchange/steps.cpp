@@ -4,6 +4,7 @@
 #include "exchange/catalogue.h"
 #include "exchange/machine.h"
 #include "exchange/states.h"
+#include "exchange/storage_jobs.h"
 #include "exchange/tool.h"
 #include "link/Vcom_io.h"
 
@@ -79,6 +80,7 @@ void CommandFinish(Tool& t) {
   EnableControlButtons(t);
   ApplyEditingLock(t);
   t.r.pending = cat::kPendNone;
+  DropUnsentDivider(t);
 }
 
 void ReReadFinish(Tool& t) {

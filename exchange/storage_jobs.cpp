@@ -282,13 +282,19 @@ void StorageJobTick(Tool& t) {
   }
 }
 
+void DropUnsentDivider(Tool& t) {
+  if (!(t.r.dividerFlags & cat::kJobBits)) return;  // the divider job clears them itself
+  Clear(t.r.dividerFlags, cat::kJobBits);
+  t.f.Button10242.SetEnabled(true);
+}
+
 void DropStorageJobs(Tool& t) {
   ExchangeRecord& r = t.r;
   FinishReadOut(t, ReadOutEnd::Interrupted);
   Clear(r.clockSetFlags, cat::kJobBits);
   Clear(r.storageSetupFlags, cat::kJobBits);
-  Clear(r.dividerFlags, cat::kJobBits);
   // "Обновить" waits for the divider answer, which will not come now.
+  Clear(r.dividerFlags, cat::kJobBits);
   t.f.Button10242.SetEnabled(true);
 }
 

@@ -16,6 +16,10 @@ void StorageJobTick(Tool& t);
 // The data byte of the set-up request, read from the two check boxes.
 std::uint8_t StorageSetupByte(const Tool& t);
 
+// "Обновить" is not locked, so it can post over a command under way, whose
+// finish then drops the divider request: the button must come back.
+void DropUnsentDivider(Tool& t);
+
 // The connection has ended: a read-out under way closes its file with what it
 // wrote and gives the file buttons back, and no job is left for the next unit.
 void DropStorageJobs(Tool& t);

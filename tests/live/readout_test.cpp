@@ -111,8 +111,11 @@ class DialogOperator {
       edit->setText(chosen.fileName());  // typed in
       QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
     } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-      sawCreatePrompt = true;
-      box->button(QMessageBox::Yes)->click();
+      for (QAbstractButton* b : box->buttons()) {
+        if (b->text() != "Да") continue;
+        sawCreatePrompt = true;
+        b->click();
+      }
     }
   }
   QString name_;

@@ -339,6 +339,22 @@ TEST_F(ReadOut, WholeBufferAfterAnAddressedReadOutReadsSequentially) {
   EXPECT_TRUE(RunUntilRequest(0x40));
 }
 
+// "Обновить" is never locked: pressed during a read-out its request is dropped
+// by the read-out's finish, and the button must not stay disabled for good.
+TEST_F(ReadOut, UpdatePressedDuringAReadOutComesBack) {
+  Choose(kFile, true);
+  Start(t.f.RadioButton10321);
+  ASSERT_TRUE(TickUntilSent());
+  t.f.Button10242.Click();
+  EXPECT_FALSE(t.f.Button10242.Enabled());
+  Answer(0x40, {0});
+  Tick();
+  ExpectEnded();
+  EXPECT_TRUE(t.f.Button10242.Enabled());
+  EXPECT_EQ(t.r.dividerFlags, 0);
+  EXPECT_FALSE(RunUntilRequest(0x38, 200));
+}
+
 TEST_F(ReadOut, ProgressShowsTheRecordsWrittenSoFar) {
   Choose(kFile, true);
   Start(t.f.RadioButton10321);
