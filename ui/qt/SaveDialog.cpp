@@ -49,6 +49,7 @@ bool QtSaveDialog::Execute(std::string& fileName) {
   dialog.setLabelText(QFileDialog::FileType, "Тип файла:");
   dialog.setLabelText(QFileDialog::Accept, "Сохранить");
   dialog.setLabelText(QFileDialog::Reject, "Отмена");
+  dialog.setNameFilter("Все файлы (*)");  // every file shows; no extension is added
   if (!fileName.empty()) {
     // The directory first: a name whose file is not there yet is otherwise lost.
     const QFileInfo last(QString::fromStdString(fileName));
