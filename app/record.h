@@ -94,8 +94,25 @@ struct ExchangeRecord {
   std::array<std::uint8_t, 10> lastBufferState{};
   std::array<std::uint8_t, 10> lastBufferParams{};
   std::uint16_t referenceYear = 0;
+  std::uint8_t referenceYearKnown = 0;  // a storage status has come from this unit
   std::array<std::uint8_t, 7> clockPayload{};
+
+  // --- storage module jobs (flag bits in exchange/catalogue.h)
   std::uint8_t clockSetFlags = 0;
+  std::uint8_t storageSetupFlags = 0;
+  std::uint8_t readOutFlags = 0;
+  std::int32_t recordsRequested = 0;
+  std::int32_t startAddress = 0;
+  std::int32_t recordsRemaining = 0;
+  std::int32_t nextAddress = 0;
+  std::int32_t blockRecordCount = 0;
+  std::uint8_t dividerFlags = 0;
+  std::int32_t clockDivider = 0;
+  // A sequential block is written only once its acknowledgement is answered;
+  // it is kept here so no frame in between can overwrite it (length 0: none held).
+  Bytes256 heldBlock{};
+  std::uint8_t heldBlockLength = 0;
+  std::int32_t recordsWritten = 0;  // by the running or last read-out
 };
 
 }  // namespace zhv

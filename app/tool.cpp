@@ -1,10 +1,12 @@
 #include "app/tool.h"
 
 #include "commands/calibration.h"
+#include "commands/clock.h"
 #include "commands/editors.h"
 #include "commands/lock.h"
 #include "exchange/startup.h"
 #include "link/Vcom_io.h"
+#include "storage/readout.h"
 
 namespace zhv {
 
@@ -15,6 +17,8 @@ Tool::Tool(Platform platform) : p(platform) {
   BindStatusGroups(*this);
   BindEditors(*this);
   BindCalibration(*this);
+  BindClock(*this);
+  BindReadOut(*this);
   // The device behind the port vanished: the same ending as a failed write.
   p.port.SetLostHandler([this] {
     if (r.portOpen == 1) DropConnection(*this);

@@ -5,6 +5,7 @@
 #include "decode/ServTKE.h"
 #include "decode/show.h"
 #include "decode/texts.h"
+#include "exchange/catalogue.h"
 
 namespace zhv {
 
@@ -77,6 +78,7 @@ void ShowStorageStatus(Tool& t) {
   }
 
   r.referenceYear = static_cast<std::uint16_t>(show::Word(d, 10));
+  r.referenceYearKnown = 1;
 
   if (Changed(d, 12, r.lastBufferState)) {
     f.Edit10141.SetText(std::to_string(show::Word(d, 12)));
@@ -111,18 +113,18 @@ void ReadClockEntry(Tool& t) {
   };
   std::int32_t values[6];
 
-  r.clockSetFlags &= static_cast<std::uint8_t>(~0x02);
+  r.clockSetFlags &= static_cast<std::uint8_t>(~cat::kClockEntryInvalid);
   // Every field is checked and rewritten, so all corrections show at once.
   for (int i = 0; i < 6; ++i) {
     const Field& field = fields[i];
     std::int32_t value = 0;
     if (!ConvertInteger(field.edit.Text(), value)) {
       value = 1;
-      r.clockSetFlags |= 0x02;
+      r.clockSetFlags |= cat::kClockEntryInvalid;
     }
     if (value < field.min || value > field.max) {
       value = std::clamp(value, field.min, field.max);
-      r.clockSetFlags |= 0x02;
+      r.clockSetFlags |= cat::kClockEntryInvalid;
     }
     field.edit.SetText(FormatValue(field.formatCode, value));
     values[i] = value;

@@ -89,6 +89,20 @@ inline constexpr std::int32_t kPendRewriteEeprom = st::kRewriteEeprom;
 inline constexpr std::int32_t kPendStorage = st::kSetClock;
 inline constexpr std::int32_t kPendClockDivider = st::kDivider;
 
+// Flags that kPendStorage and kPendClockDivider carry in the exchange record.
+inline constexpr std::uint8_t kClockSetRequested = 0x01;   // clock-set flags
+inline constexpr std::uint8_t kClockEntryInvalid = 0x02;
+inline constexpr std::uint8_t kSetupRequested = 0x01;      // storage-setup flags
+inline constexpr std::uint8_t kReadOverwrite = 0x01;       // read-out flags
+inline constexpr std::uint8_t kReadAddressed = 0x02;
+inline constexpr std::uint8_t kReadReadable = 0x04;
+inline constexpr std::uint8_t kReadWhole = 0x08;
+inline constexpr std::uint8_t kReadRequested = 0x10;
+inline constexpr std::uint8_t kReadUnderWay = 0x20;
+inline constexpr std::uint8_t kDividerRead = 0x01;         // divider flags
+inline constexpr std::uint8_t kDividerWrite = 0x02;
+inline constexpr std::uint8_t kJobBits = 0x03;             // what a finished job clears
+
 // Command arguments of kPendUnitControl.
 inline constexpr std::uint8_t kCtlOff = 0;
 inline constexpr std::uint8_t kCtlOn = 1;

@@ -9,6 +9,7 @@
 #include "exchange/startup.h"
 #include "exchange/states.h"
 #include "exchange/steps.h"
+#include "exchange/storage_jobs.h"
 #include "link/Vcom_io.h"
 
 namespace zhv {
@@ -294,7 +295,8 @@ void ExchangeTick(Tool& t) {
     case st::kParked:
       SetTraceOff(t, 0);
       break;
-    default:  // the storage module jobs are not served yet
+    default:
+      StorageJobTick(t);
       break;
   }
 }

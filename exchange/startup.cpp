@@ -8,6 +8,7 @@
 #include "decode/ServTKE.h"
 #include "exchange/catalogue.h"
 #include "exchange/machine.h"
+#include "exchange/storage_jobs.h"
 #include "link/Vcom_io.h"
 
 namespace zhv {
@@ -99,8 +100,10 @@ void ResetExchange(Tool& t) {
   r.status0 = 0;
   r.status1 = 0;
   r.commandArg = 0;
+  r.referenceYearKnown = 0;  // the next unit's years may count from another year
   // A command left over from a lost connection must not run on the next unit.
   r.pending = cat::kPendNone;
+  DropStorageJobs(t);
   DisableControlButtons(t);
   ApplyEditingLock(t);
   r.echoTemperature = 0;
@@ -172,6 +175,7 @@ void FormClose(Tool& t) {
   while (r.closeCountdown > 0 && r.portOpen == 1 && t.f.Timer1.Enabled()) t.p.pump.ProcessMessages();
   t.f.Timer1.SetEnabled(false);
   ClosePort(t);
+  DropStorageJobs(t);
 }
 
 void ShowStatusTabs(Tool& t) {

@@ -5,6 +5,7 @@
 #include "exchange/catalogue.h"
 #include "exchange/startup.h"
 #include "exchange/states.h"
+#include "exchange/storage_jobs.h"
 
 namespace zhv {
 
@@ -62,6 +63,12 @@ bool AwaitAtLeast(ExchangeRecord& r, std::uint8_t command, std::uint8_t minLengt
   return Judge(r, expected, retry, count);
 }
 
+bool AwaitEither(ExchangeRecord& r, Answer first, Answer second, std::int32_t retry, Count count) {
+  auto is = [&r](Answer a) { return r.rxCommand == a.command && r.rxLength == a.length; };
+  const bool expected = r.frameReady && (is(first) || is(second));
+  return Judge(r, expected, retry, count);
+}
+
 bool TakePending(ExchangeRecord& r) {
   if (r.pending == cat::kPendNone) return false;
   r.state = r.pending;
@@ -72,6 +79,7 @@ void CommandFinish(Tool& t) {
   EnableControlButtons(t);
   ApplyEditingLock(t);
   t.r.pending = cat::kPendNone;
+  DropUnsentDivider(t);
 }
 
 void ReReadFinish(Tool& t) {

@@ -32,6 +32,12 @@ bool Await(ExchangeRecord& r, std::uint8_t command, std::uint8_t length, std::in
 bool AwaitAtLeast(ExchangeRecord& r, std::uint8_t command, std::uint8_t minLength,
                   std::int32_t retry, Count count = Count::Frameless);
 
+// The same for a request the unit may answer in either of two ways.
+struct Answer {
+  std::uint8_t command, length;
+};
+bool AwaitEither(ExchangeRecord& r, Answer first, Answer second, std::int32_t retry, Count count);
+
 // An idle state's first look: jumps to the pending command's first state.
 bool TakePending(ExchangeRecord& r);
 

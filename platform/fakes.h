@@ -3,6 +3,8 @@
 
 #include <deque>
 #include <functional>
+#include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -89,6 +91,65 @@ class Port : public ISerialPort {
   void SetLostHandler(std::function<void()> handler) override { lost = std::move(handler); }
 };
 
+// A disk in memory: each file's contents as handed to the operating system
+// (flushed), kept apart from what is still buffered.
+class ExportFile : public IExportFile {
+ public:
+  std::map<std::string, std::string> disk;  // name -> flushed text (UTF-8)
+  std::set<std::string> unopenable;         // names that refuse to open
+  bool failWrite = false;
+  bool failFlush = false;
+  bool failClose = false;
+  bool open = false;
+  std::string name;      // the open file
+  std::string buffered;  // written, not yet flushed
+  int opens = 0;
+
+  bool Open(const std::string& fileName, bool append) override {
+    if (open) Close();
+    if (fileName.empty() || unopenable.count(fileName) || (append && !disk.count(fileName))) return false;
+    if (!append) disk[fileName].clear();
+    name = fileName;
+    open = true;
+    ++opens;
+    return true;
+  }
+  bool IsOpen() const override { return open; }
+  bool Write(const std::string& text) override {
+    if (!open || failWrite) return false;
+    buffered += text;
+    return true;
+  }
+  bool Flush() override {
+    if (!open || failFlush) return false;
+    disk[name] += buffered;
+    buffered.clear();
+    return true;
+  }
+  bool Close() override {
+    if (!open) return true;
+    const bool flushed = Flush();
+    open = false;
+    buffered.clear();
+    return flushed && !failClose;
+  }
+};
+
+// Answers as the operator was told to: a file name, or cancel (nullopt).
+class SaveDialog : public ISaveDialog {
+ public:
+  std::optional<std::string> answer;
+  std::string shownWith;  // the name the dialog started at
+  int calls = 0;
+  bool Execute(std::string& fileName) override {
+    ++calls;
+    shownWith = fileName;
+    if (!answer) return false;
+    fileName = *answer;
+    return true;
+  }
+};
+
 // Everything a Tool needs, owned together.
 struct Services {
   Port port;
@@ -96,9 +157,15 @@ struct Services {
   Locale locale;
   Clock clock;
   Pump pump;
+  ExportFile file;
+  SaveDialog saveDialog;
   Platform platform() { return platform(port); }
   // The same services around another port (the simulated unit's, a real one).
-  Platform platform(ISerialPort& serial) { return Platform{serial, ports, locale, clock, pump}; }
+  Platform platform(ISerialPort& serial) { return platform(serial, file, saveDialog); }
+  // And around a real export file and save dialog too.
+  Platform platform(ISerialPort& serial, IExportFile& exportFile, ISaveDialog& dialog) {
+    return Platform{serial, ports, locale, clock, pump, exportFile, dialog};
+  }
 };
 
 }  // namespace zhv::fake

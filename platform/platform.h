@@ -75,12 +75,40 @@ class IMessagePump {
   virtual void ProcessMessages() = 0;
 };
 
+// The export file of a storage read-out: text in, Windows-1251 with the
+// caller's CR LF line ends on disk.
+class IExportFile {
+ public:
+  virtual ~IExportFile() = default;
+  // Creates or empties the file, or opens an existing one at its end; any file
+  // still open is closed first. False when that cannot be done.
+  virtual bool Open(const std::string& name, bool append) = 0;
+  virtual bool IsOpen() const = 0;
+  // Text (UTF-8) to append; false when it could not be taken.
+  virtual bool Write(const std::string& text) = 0;
+  // Hands everything written to the operating system; false when it refused.
+  virtual bool Flush() = 0;
+  // Flushes and closes; false when either failed. Closed afterwards in any case.
+  virtual bool Close() = 0;
+};
+
+// The save dialog the export file is chosen in.
+class ISaveDialog {
+ public:
+  virtual ~ISaveDialog() = default;
+  // Shows the dialog starting at `fileName`; true with the full path of the
+  // chosen file in `fileName` when the operator confirms, false (untouched) otherwise.
+  virtual bool Execute(std::string& fileName) = 0;
+};
+
 struct Platform {
   ISerialPort& port;
   IPortEnumerator& ports;
   ILocale& locale;
   IClock& clock;
   IMessagePump& pump;
+  IExportFile& file;
+  ISaveDialog& saveDialog;
 };
 
 }  // namespace zhv

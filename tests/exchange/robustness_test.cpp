@@ -27,6 +27,10 @@ std::uint8_t ExpectedLength(std::uint8_t command) {
     case cat::kCalibrate: return cat::kCalibrateAnswerLen;
     case cat::kRewriteEeprom: return cat::kEepromAnswerLen;
     case cat::kStorageStatus: return cat::kStorageStatusAnswerLen;
+    case cat::kSetClock: return cat::kSetClockAnswerLen;
+    case cat::kReadAt: return cat::kReadAtAnswerLen;
+    case cat::kReadNext: return cat::kReadNextAnswerLen;
+    case cat::kClockDivider: return cat::kClockDividerAnswerLen;
     default: return 0;
   }
 }
@@ -41,6 +45,9 @@ TEST(Robustness, RandomTrafficAndClicksStayInsideEveryBound) {
   t.f.ListView1.SetSelected(0);
   t.f.ListView1.DblClick();
   s.port.Feed(sim::EncodeFrame(0x11, 0x00, {}));
+  // Read-outs start whenever "Выполнить чтение" is clicked: the file is there to append to.
+  s.file.disk["random.csv"] = "";
+  s.saveDialog.answer = "random.csv";
 
   std::vector<Control*> buttons;
   for (Control* c : t.f.All())
@@ -70,6 +77,11 @@ TEST(Robustness, RandomTrafficAndClicksStayInsideEveryBound) {
         Bytes data(command == cat::kSetSupply ? 3 : ExpectedLength(command));
         for (auto& b : data) b = static_cast<std::uint8_t>(rng());
         s.port.Feed(sim::EncodeFrame(0x11, answer, data));
+        if (command == cat::kReadAt || command == cat::kReadNext) {  // records follow unasked
+          Bytes records(static_cast<std::size_t>(6 + pick(250)));
+          for (auto& b : records) b = static_cast<std::uint8_t>(rng());
+          s.port.Feed(sim::EncodeFrame(0x11, command == cat::kReadAt ? cat::kRecordsAt : cat::kRecordsNext, records));
+        }
         break;
       }
       case 4:
@@ -78,10 +90,21 @@ TEST(Robustness, RandomTrafficAndClicksStayInsideEveryBound) {
       case 5:  // a command as the editors and calibration buttons post them
         if (pick(50) == 0) {
           const int commands[] = {cat::kPendWriteWord, cat::kPendSetSupply, cat::kPendCalibrate,
-                                  cat::kPendRewriteEeprom};
-          t.r.pending = commands[pick(4)];
+                                  cat::kPendRewriteEeprom, cat::kPendStorage, cat::kPendClockDivider};
+          t.r.pending = commands[pick(6)];
           t.r.paramOffset = static_cast<std::uint8_t>(2 * pick(15));
           t.r.commandArg = static_cast<std::uint8_t>(rng());
+          t.r.clockSetFlags = static_cast<std::uint8_t>(rng() & 3);
+          t.r.storageSetupFlags = static_cast<std::uint8_t>(rng() & 3);
+          t.r.dividerFlags = static_cast<std::uint8_t>(rng() & 3);
+        }
+        break;
+      case 6:  // a read-out in any mode, when the window lets one start
+        if (pick(100) == 0) {
+          Control* modes[] = {&t.f.RadioButton10321, &t.f.RadioButton10322, &t.f.RadioButton10323};
+          modes[pick(3)]->SetChecked(true);
+          t.f.Button10310.Click();
+          t.f.Button1030.Click();
         }
         break;
       default:
@@ -99,12 +122,13 @@ TEST(Robustness, RandomTrafficAndClicksStayInsideEveryBound) {
     ASSERT_GE(t.r.state, 0);
     ASSERT_LE(t.r.state, 35);
     ASSERT_LE(t.r.paramOffset, 30);
+    ASSERT_GE(t.r.recordsWritten, 0);
     ASSERT_LE(t.r.param[1], 127) << "shown temperature thresholds are kept at 127 or less";
   }
   EXPECT_TRUE(t.f.Timer1.Enabled());
   EXPECT_EQ(t.r.pollPhase, 1);
   EXPECT_GT(accepted, 100);
-  for (int state : {3, 5, 8, 9, 10, 12, 14, 16, 18, 20}) EXPECT_TRUE(visited.count(state)) << state;  // the random answers did reach the decoders
+  for (int state : {3, 5, 8, 9, 10, 12, 14, 16, 18, 20, 23, 25, 27, 28, 29, 30, 32, 35}) EXPECT_TRUE(visited.count(state)) << state;  // the random answers did reach the decoders
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "app/tool.h"
 #include "exchange/startup.h"
+#include "platform/fakes.h"
 #include "platform/qt_serial.h"
 #include "platform/qt_services.h"
 
@@ -27,10 +28,8 @@ struct RealPort : ::testing::Test {
   QProcess sim;
   std::string path;
   QtSerialPort port;
-  std::unique_ptr<QtPortEnumerator> ports;
-  QtLocale locale;
-  QtClock clock;
   QtMessagePump pump;
+  fake::Services s;
   std::unique_ptr<Tool> tool;
 
   void SetUp() override {
@@ -40,8 +39,10 @@ struct RealPort : ::testing::Test {
     ASSERT_TRUE(WaitFor([&] { return sim.canReadLine(); }, 5000)) << "no path from the simulated unit";
     path = sim.readLine().trimmed().toStdString();
     ASSERT_FALSE(path.empty());
-    ports = std::make_unique<QtPortEnumerator>(std::vector<std::string>{path});
-    tool = std::make_unique<Tool>(Platform{port, *ports, locale, clock, pump});
+    // The real port list and message pump behind the fakes' other services.
+    s.ports.list = QtPortEnumerator({path}).PresentPorts();
+    s.pump.onPump = [this] { pump.ProcessMessages(); };
+    tool = std::make_unique<Tool>(s.platform(port));
     FormCreate(*tool);
     const auto& rows = tool->f.ListView1.Rows();
     ASSERT_FALSE(rows.empty());

@@ -1,14 +1,16 @@
 // BToolZHV22MT: the service and configuration tool for the ЖОВ-22 gas alarm unit.
 #include <QApplication>
-#include <cstdio>
 #include <QWidget>
+#include <cstdio>
 
 #include "app/tool.h"
 #include "exchange/startup.h"
+#include "platform/qt_file.h"
 #include "platform/qt_serial.h"
 #include "platform/qt_services.h"
 #include "ui/qt/CommandLine.h"
 #include "ui/qt/FormView.h"
+#include "ui/qt/SaveDialog.h"
 
 namespace {
 
@@ -54,7 +56,9 @@ int main(int argc, char* argv[]) {
   zhv::QtLocale locale;
   zhv::QtClock clock;
   zhv::QtMessagePump pump;
-  zhv::Tool tool(zhv::Platform{serial, ports, locale, clock, pump});
+  zhv::QtExportFile file;
+  zhv::QtSaveDialog saveDialog;
+  zhv::Tool tool(zhv::Platform{serial, ports, locale, clock, pump, file, saveDialog});
 
   zhv::FormView view(tool.f);
   view.onClose = [&tool] { zhv::FormClose(tool); };

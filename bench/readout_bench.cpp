@@ -1,0 +1,130 @@
+// Records per second of a full-buffer read-out from the zhv22-sim program over a
+// pseudo-terminal: the real core, QtSerialPort and export file, ticked by a
+// precise 10 ms QTimer as the window ticks it. Each figure is set against the
+// bound the tick schedule allows: two ticks per addressed block of 16 records,
+// four per sequential block.
+//
+//   readout_bench [BLOCK]   BLOCK: records per sequential block of the unit (1..16, default 8)
+#include <sys/resource.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/tool.h"
+#include "exchange/startup.h"
+#include "platform/fakes.h"
+#include "platform/qt_file.h"
+#include "platform/qt_serial.h"
+
+using namespace zhv;
+
+namespace {
+
+constexpr double kTickSeconds = 0.010;
+constexpr int kFullBuffer = 6656;
+
+template <typename F>
+bool WaitFor(F condition, int ms) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!condition()) {
+    if (clock.elapsed() > ms) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+  }
+  return true;
+}
+
+double CpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  const int block = argc > 1 ? std::atoi(argv[1]) : 8;
+  if (block < 1 || block > 16) {
+    std::fprintf(stderr, "BLOCK must be 1..16\n");
+    return 2;
+  }
+
+  QProcess sim;
+  sim.start(ZHV_SIM_PATH, {"--records", QString::number(kFullBuffer), "--block", QString::number(block)});
+  if (!sim.waitForStarted(5000) || !WaitFor([&] { return sim.canReadLine(); }, 5000)) {
+    std::fprintf(stderr, "the simulated unit did not start\n");
+    return 1;
+  }
+  const std::string path = sim.readLine().trimmed().toStdString();
+
+  QTemporaryDir dir;
+  fake::Services s;
+  QtSerialPort port;
+  QtExportFile file;
+  s.ports.list = {{"bench", "bench (" + path + ")"}};
+  s.saveDialog.answer = dir.filePath("buffer.csv").toStdString();
+  Tool t(s.platform(port, file, s.saveDialog));
+
+  // What the window does with Timer1: a precise timer at the model's interval.
+  long ticks = 0;
+  QTimer ticker;
+  ticker.setTimerType(Qt::PreciseTimer);
+  QObject::connect(&ticker, &QTimer::timeout, [&] {
+    if (!t.f.Timer1.Enabled()) return;
+    ++ticks;
+    t.f.Timer1.OnTimer();
+    if (ticker.interval() != t.f.Timer1.Interval()) ticker.setInterval(t.f.Timer1.Interval());
+  });
+  FormCreate(t);
+  t.f.ListView1.SetSelected(0);
+  t.f.ListView1.DblClick();
+  ticker.start(t.f.Timer1.Interval());
+  if (!WaitFor([&] { return t.r.firstPass == 1 && t.r.referenceYearKnown == 1; }, 15000)) {
+    std::fprintf(stderr, "no storage unit on %s: %s\n", path.c_str(), t.f.Panel2.Text().c_str());
+    return 1;
+  }
+  t.f.Button102.Click();  // USB control: the read-out button is unlocked at the command finish
+  if (!WaitFor([&] { return t.f.Button1030.Enabled() && t.r.pending == 0; }, 15000)) {
+    std::fprintf(stderr, "USB control was not granted\n");
+    return 1;
+  }
+
+  std::printf("full buffer of %d records from zhv22-sim over %s, sequential blocks of %d\n", kFullBuffer,
+              path.c_str(), block);
+  auto run = [&](Control& mode, const char* name, int recordsPerBlock, int ticksPerBlock) {
+    t.f.RadioButton103112.SetChecked(true);
+    t.f.Button10310.Click();
+    mode.SetChecked(true);
+    ticks = 0;
+    const double cpuBefore = CpuSeconds();
+    QElapsedTimer clock;
+    clock.start();
+    t.f.Button1030.Click();
+    if (!WaitFor([&] { return t.r.pending == 0 && !(t.r.readOutFlags & 0x10); }, 300000)) {
+      std::printf("  %s: did not end (%s)\n", name, t.f.Panel1030.Text().c_str());
+      return;
+    }
+    const double seconds = clock.nsecsElapsed() / 1e9;
+    const double cpu = CpuSeconds() - cpuBefore;
+    const double rate = t.r.recordsWritten / seconds;
+    const double bound = recordsPerBlock / (ticksPerBlock * kTickSeconds);
+    std::printf("  %-10s %d records in %.2f s, %ld ticks of %.2f ms: %.1f records/s = %.1f %% of the tick bound "
+                "(%.0f records/s); the tool's CPU %.1f %% of one core\n",
+                name, t.r.recordsWritten, seconds, ticks, 1000 * seconds / static_cast<double>(ticks), rate,
+                100 * rate / bound, bound, 100 * cpu / seconds);
+  };
+  t.f.Edit10320.SetText(QString::number(kFullBuffer).toStdString());
+  t.f.Edit10330.SetText("8006000");
+  run(t.f.RadioButton10323, "addressed", 16, 2);  // frees nothing: the sequential run finds it all
+  run(t.f.RadioButton10321, "sequential", block, 4);
+
+  ticker.stop();
+  sim.terminate();
+  sim.waitForFinished(3000);
+}

@@ -1,0 +1,276 @@
+// The export file's two renderings of a storage record and the texts they use.
+#include "storage/records.h"
+
+#include "decode/ServTKE.h"
+
+namespace zhv {
+
+namespace {
+
+constexpr const char* kEol = "\r\n";
+constexpr const char* kHeader =
+    "FlCRC;Date;Time;GlFlag;VoltBat;"
+    "TypeBD1;StatBD1;S1;ConcBD1;IdConc1;"
+    "TypeBD2;StatBD2;S2;ConcBD2;IdConc2;"
+    "StatTemp;Temper;";
+
+// The group width the readable form pads a channel's sign, value and unit to.
+constexpr int kGroupWidth = 11;
+
+struct SensorType {
+  std::uint8_t code;
+  const char* name;  // ten characters
+  const char* unit;
+  int unitWidth;     // counted, not measured: it decides the padding
+};
+
+// The С that opens the formulae of codes 1, 2, 11 and 13 is the Cyrillic letter
+// (\u0421), as the unit's own documents have it; the rest of each formula is Latin.
+constexpr SensorType kSensorTypes[] = {
+    {0, "Нет       ", " ", 1},
+    {1, "\u0421H4 термо ", "об.%", 4},
+    {2, "\u04213H8 термо", "об.%", 4},
+    {4, "H2 термо  ", "об.%", 4},
+    {5, "Ex термо  ", "%нкпр", 5},
+    {11, "\u0421H4 опто  ", "об.%", 4},
+    {13, "\u0421O2 опто  ", "об.%", 4},
+    {14, "Ex опто   ", "%нкпр", 5},
+    {22, "O2 элхим  ", "об.%", 4},
+    {23, "CO элхим  ", "мг/м3", 5},
+    {24, "H2S элхим ", "мг/м3", 5},
+    {29, "NH3 1000 Э", "мг/м3", 5},
+    {30, "NH3 2500 Э", "мг/м3", 5},
+};
+constexpr SensorType kUnknownType{0xFF, "Unknown BD", " ", 1};
+// The second channel, when present, always carries this sensor.
+constexpr std::uint8_t kChannel2Type = 23;
+
+const SensorType& TypeOf(std::uint8_t code) {
+  for (const SensorType& type : kSensorTypes)
+    if (type.code == code) return type;
+  return kUnknownType;
+}
+
+constexpr const char* kNoChannel = "Нет       ";
+constexpr const char* kTemperatureChannel = "Темпер.  ";
+constexpr const char* kNoChannelState = "---------- ";
+constexpr const char* kNormal = "Норма      ";
+constexpr const char* kWasTriggered = "Было сраб. ";
+
+// The first row that applies wins.
+const char* ModeText(std::uint8_t state) {
+  if (state & 0x10) return "Пит.от АКБ ";
+  if (state & 0x08) return "Тест режим ";
+  if (!(state & 0x04)) return " Прогрев   ";
+  if (state & 0x02) return "USB управ. ";
+  return "Раб.режим  ";
+}
+
+const char* FaultText(std::uint8_t state) {
+  if (state & 0x80) return "Ошиб.связи ";
+  if (state & 0x20) return "Разряд АКБ ";
+  return "Нет ошибок ";
+}
+
+const char* Channel1StateText(std::uint8_t channels) {
+  if (channels & 0x08) return "> Порог 2  ";
+  if (channels & 0x04) return "> Порог 1  ";
+  if (channels & 0x02) return "Авария s1  ";
+  if (channels & 0x01) return kWasTriggered;
+  return kNormal;
+}
+
+const char* Channel2StateText(std::uint8_t channels) {
+  if (channels & 0x40) return "> Порог 1  ";
+  if (channels & 0x20) return "Авария s2  ";
+  if (channels & 0x10) return kWasTriggered;
+  return kNormal;
+}
+
+const char* TemperatureStateText(std::uint8_t state) {
+  if (!(state & 0x01)) return kNoChannelState;
+  if (state & 0x08) return "> Порог T  ";
+  if (state & 0x04) return "Авария T   ";
+  if (state & 0x02) return kWasTriggered;
+  return kNormal;
+}
+
+// A concentration word: bits 0..13 the value, bit 14 negative (the magnitude is
+// then 16384 minus the value), bit 15 above the range.
+struct Concentration {
+  char sign;
+  std::int32_t value;
+  int minDigits;
+  int decimals;
+};
+
+Concentration DecodeConcentration(std::uint16_t word, int decimals) {
+  const std::int32_t bits = word & 0x3FFF;
+  const bool negative = word & 0x4000;
+  return {negative ? '-' : (word & 0x8000) ? '>' : ' ', negative ? 16384 - bits : bits,
+          decimals == 3 ? 4 : 3, decimals};
+}
+
+void AppendValue(std::string& out, const Concentration& c) {
+  out += FormatValue(static_cast<std::uint8_t>(c.decimals << 4 | c.minDigits), c.value);
+}
+
+// Sign, value and unit, then blanks until the counted width reaches the group's:
+// a value longer than its minimum lengthens the line instead of shortening the padding.
+void AppendGroup(std::string& out, const Concentration& c, const SensorType& type) {
+  out += c.sign;
+  AppendValue(out, c);
+  out += type.unit;
+  for (int width = 1 + c.minDigits + (c.decimals ? 1 : 0) + type.unitWidth; width < kGroupWidth; ++width)
+    out += ' ';
+}
+
+struct Record {
+  std::uint8_t integrity;
+  std::uint32_t stamp;
+  std::uint8_t state;
+  std::int32_t battery;  // hundredths of a volt
+  const SensorType* type1;
+  Concentration channel1;
+  std::uint8_t channels;
+  bool channel2Present;
+  Concentration channel2;
+  std::uint8_t temperatureState;
+  std::uint8_t temperature;
+  std::uint16_t referenceYear;
+};
+
+Record Decode(StorageRecord b, std::uint16_t referenceYear) {
+  const auto word = [&b](std::size_t at) { return static_cast<std::uint16_t>(b[at] | b[at + 1] << 8); };
+  return {b[0],
+          b[1] | b[2] << 8 | b[3] << 16 | static_cast<std::uint32_t>(b[4]) << 24,
+          b[5],
+          (b[5] & 0x01) * 256 + b[6],
+          &TypeOf(b[7] & 0x3F),
+          DecodeConcentration(word(9), b[7] >> 6),
+          b[8],
+          (b[8] & 0x80) != 0,
+          DecodeConcentration(word(11), 0),
+          b[13],
+          b[14],
+          referenceYear};
+}
+
+void AppendDate(std::string& out, const Record& r) {
+  out += FormatValue(2, PackedDay(r.stamp));
+  out += '/';
+  out += FormatValue(2, PackedMonth(r.stamp));
+  out += '/';
+  out += FormatValue(2, PackedYear(r.stamp, r.referenceYear));
+}
+
+void AppendTime(std::string& out, const Record& r) {
+  out += FormatValue(2, PackedHour(r.stamp));
+  out += ':';
+  out += FormatValue(2, PackedMinute(r.stamp));
+  out += ':';
+  out += FormatValue(2, PackedSecond(r.stamp));
+}
+
+void AppendBattery(std::string& out, const Record& r) { out += FormatValue(0x23, r.battery); }
+
+void AppendTemperature(std::string& out, const Record& r) {
+  const bool below = r.temperature & 0x80;
+  out += below ? '-' : '+';
+  out += FormatValue(2, below ? 256 - r.temperature : r.temperature);
+}
+
+void AppendSpreadsheet(std::string& out, const Record& r) {
+  const auto cell = [&out](auto&& text) {
+    out += text;
+    out += ';';
+  };
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  if (r.integrity > 0x0F) out += kHex[r.integrity >> 4];
+  cell(kHex[r.integrity & 0x0F]);
+  AppendDate(out, r);
+  out += ';';
+  AppendTime(out, r);
+  out += ';';
+  cell(FormatValue(3, r.state & 0xFE));
+  AppendBattery(out, r);
+  out += ';';
+  cell(r.type1->name);
+  cell(FormatValue(2, r.channels & 0x0F));
+  cell(r.channel1.sign);
+  AppendValue(out, r.channel1);
+  out += ';';
+  cell(r.type1->unit);
+  if (r.channel2Present) {
+    const SensorType& type2 = TypeOf(kChannel2Type);
+    cell(type2.name);
+    cell(FormatValue(1, (r.channels >> 4) & 0x07));
+    cell(r.channel2.sign);
+    AppendValue(out, r.channel2);
+    out += ';';
+    cell(type2.unit);
+  } else {
+    // Every column of the header has its cell: a blank state, sign and unit, a zero value.
+    cell(kNoChannel);
+    cell(' ');
+    cell(' ');
+    cell("000");
+    cell(' ');
+  }
+  cell(FormatValue(2, r.temperatureState & 0x0F));
+  AppendTemperature(out, r);
+  out += ';';
+  out += kEol;
+}
+
+void AppendReadable(std::string& out, const Record& r) {
+  const SensorType& type2 = TypeOf(kChannel2Type);
+  AppendDate(out, r);
+  out += ' ';
+  out += ModeText(r.state);
+  out += r.type1->name;
+  out += ' ';
+  out += r.channel2Present ? type2.name : kNoChannel;
+  out += ' ';
+  out += (r.temperatureState & 0x01) ? kTemperatureChannel : kNoChannel;
+  out += kEol;
+
+  AppendTime(out, r);
+  out += ' ';
+  out += FaultText(r.state);
+  out += Channel1StateText(r.channels);
+  out += r.channel2Present ? Channel2StateText(r.channels) : kNoChannelState;
+  out += TemperatureStateText(r.temperatureState);
+  out += kEol;
+
+  out += "CRC:";
+  out += r.integrity == 0 ? "Ok   " : "Bad  ";
+  out += "АКБ:";
+  AppendBattery(out, r);
+  out += "B  ";  // a Latin B, as the unit's labels show volts
+  AppendGroup(out, r.channel1, *r.type1);
+  if (r.channel2Present) {
+    AppendGroup(out, r.channel2, type2);
+  } else {
+    out += kNoChannelState;
+  }
+  AppendTemperature(out, r);
+  out += " гр.C";
+  out += kEol;
+  out += kEol;
+}
+
+}  // namespace
+
+std::string SpreadsheetHeader() { return std::string(kEol) + kHeader + kEol; }
+
+void AppendRecord(std::string& out, StorageRecord record, std::uint16_t referenceYear, Layout layout) {
+  const Record r = Decode(record, referenceYear);
+  if (layout == Layout::Spreadsheet) {
+    AppendSpreadsheet(out, r);
+  } else {
+    AppendReadable(out, r);
+  }
+}
+
+}  // namespace zhv

@@ -1,0 +1,27 @@
+// A storage record as the unit delivers it, rendered as export file text: one
+// semicolon-separated line for a spreadsheet, or three readable lines and a blank one.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace zhv {
+
+inline constexpr std::size_t kRecordSize = 15;
+// A block of records: the count, four bytes not read, then the records.
+inline constexpr std::size_t kBlockHeaderSize = 5;
+
+using StorageRecord = std::span<const std::uint8_t, kRecordSize>;
+
+enum class Layout { Spreadsheet, Readable };
+
+// An empty line and the seventeen column names, written before a spreadsheet read-out.
+std::string SpreadsheetHeader();
+
+// Appends the record's text, CR LF line ends included. Years count from the
+// reference year of the last storage status.
+void AppendRecord(std::string& out, StorageRecord record, std::uint16_t referenceYear, Layout layout);
+
+}  // namespace zhv

@@ -1,0 +1,229 @@
+// The real window reads a simulated unit's buffer over a pseudo-terminal through
+// the real serial port, save dialog and export file; the files must hold, byte
+// for byte, what the unit's records render to in Windows-1251.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSocketNotifier>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include "app/tool.h"
+#include "exchange/startup.h"
+#include "platform/fakes.h"
+#include "platform/qt_file.h"
+#include "platform/qt_serial.h"
+#include "sim/tty.h"
+#include "sim/unit.h"
+#include "storage/records.h"
+#include "ui/qt/FormView.h"
+#include "ui/qt/SaveDialog.h"
+#include "ui/view_fixture.h"
+
+namespace zhv {
+namespace {
+
+// The simulated unit served on a fresh pseudo-terminal from this event loop.
+class PtyUnit {
+ public:
+  explicit PtyUnit(const sim::Options& options) : unit(options) {
+    error_ = sim::OpenPseudoTerminal(endpoint_);
+    if (!error_.empty()) return;
+    notifier_ = std::make_unique<QSocketNotifier>(endpoint_.fd, QSocketNotifier::Read);
+    QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { Serve(); });
+    QObject::connect(&timer_, &QTimer::timeout, [this] { Serve(); });
+    timer_.start(1);
+    clock_.start();
+  }
+  ~PtyUnit() { sim::CloseEndpoint(endpoint_); }
+  const std::string& Error() const { return error_; }
+  const std::string& Path() const { return endpoint_.path; }
+
+  sim::Unit unit;
+
+ private:
+  void Serve() {
+    std::uint8_t buffer[256];
+    for (ssize_t n; (n = ::read(endpoint_.fd, buffer, sizeof buffer)) > 0;)
+      unit.Feed(buffer, static_cast<std::size_t>(n));
+    const qint64 now = clock_.elapsed();
+    unit.Step(static_cast<std::uint32_t>(now - stepped_));
+    stepped_ = now;
+    const auto out = unit.TakeOutput();
+    pending_.insert(pending_.end(), out.begin(), out.end());
+    if (pending_.empty()) return;
+    const ssize_t n = ::write(endpoint_.fd, pending_.data(), pending_.size());
+    if (n > 0) pending_.erase(pending_.begin(), pending_.begin() + n);
+  }
+
+  sim::Endpoint endpoint_;
+  std::string error_;
+  std::unique_ptr<QSocketNotifier> notifier_;
+  QTimer timer_;
+  QElapsedTimer clock_;
+  qint64 stepped_ = 0;
+  std::vector<std::uint8_t> pending_;
+};
+
+template <typename F>
+bool WaitFor(F condition, int ms) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!condition()) {
+    if (clock.elapsed() > ms) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+  }
+  return true;
+}
+
+// The operator in the save dialog: types the name, saves, and agrees to create the file.
+class DialogOperator {
+ public:
+  explicit DialogOperator(QString name) : name_(std::move(name)) {
+    QObject::connect(&timer_, &QTimer::timeout, [this] { Act(); });
+    timer_.start(20);
+  }
+  bool sawDialog = false, sawCreatePrompt = false;
+  QString title;
+
+ private:
+  void Act() {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+      sawDialog = dialog->objectName() == "SaveDialog1030";
+      title = dialog->windowTitle();
+      const QFileInfo chosen(name_);
+      dialog->setDirectory(chosen.absolutePath());
+      auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit");
+      ASSERT_NE(edit, nullptr);
+      edit->setText(chosen.fileName());  // typed in
+      QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+    } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+      for (QAbstractButton* b : box->buttons()) {
+        if (b->text() != "Да") continue;
+        sawCreatePrompt = true;
+        b->click();
+      }
+    }
+  }
+  QString name_;
+  QTimer timer_;
+};
+
+struct LiveReadOut : ::testing::Test {
+  QTemporaryDir dir;
+  std::unique_ptr<PtyUnit> pty;
+  QtSerialPort port;
+  QtExportFile file;
+  QtSaveDialog dialog;
+  fake::Services s;
+  std::unique_ptr<Tool> tool;
+  std::unique_ptr<FormView> view;
+
+  void SetUp() override {
+    test::App();
+    sim::Options o;
+    o.storage.records = 300;
+    o.warmUpMs = 0;
+    pty = std::make_unique<PtyUnit>(o);
+    ASSERT_EQ(pty->Error(), "");
+    s.ports.list = {{"Псевдотерминал", "Псевдотерминал (" + pty->Path() + ")"}};
+    tool = std::make_unique<Tool>(s.platform(port, file, dialog));
+    view = std::make_unique<FormView>(tool->f);
+    view->onClose = [this] { FormClose(*tool); };
+    s.pump.onPump = [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 5); };
+    FormCreate(*tool);
+    view->show();
+    tool->f.ListView1.SetSelected(0);
+    tool->f.ListView1.DblClick();
+    ASSERT_EQ(tool->r.portOpen, 1) << tool->f.Panel1.Text();
+    ASSERT_TRUE(WaitFor([this] { return tool->r.firstPass == 1; }, 10000)) << tool->f.Panel2.Text();
+    Widget<QPushButton>("Button102")->click();  // "Вкл.": USB control, so the storage buttons work
+    ASSERT_TRUE(WaitFor([this] { return Widget<QPushButton>("Button1030")->isEnabled(); }, 10000));
+    tool->f.PageControl1.SetActivePage(5);
+  }
+  void TearDown() override {
+    if (view) view->close();  // the real close: USB control off, the closing wait, the port closed
+  }
+
+  template <class W>
+  W* Widget(const char* name) {
+    W* w = view->findChild<W*>(QString::fromUtf8(name));
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+  }
+  // The operator's whole read-out: file chosen in the dialog, layout and mode, start, end.
+  void ReadOut(const QString& path, const char* layout, const char* mode) {
+    Widget<QRadioButton>("RadioButton103112")->click();  // "перезапись"
+    Widget<QRadioButton>(layout)->click();
+    {
+      DialogOperator op(path);
+      Widget<QPushButton>("Button10310")->click();  // returns when the dialog is done
+      EXPECT_TRUE(op.sawDialog);
+      EXPECT_EQ(op.title, "Сохранить как");
+      EXPECT_TRUE(op.sawCreatePrompt);
+    }
+    view->Flush();
+    EXPECT_EQ(tool->f.Edit10310.Text(), path.toStdString());
+    Widget<QRadioButton>(mode)->click();
+    Widget<QPushButton>("Button1030")->click();
+    view->Flush();
+    EXPECT_FALSE(Widget<QPushButton>("Button10310")->isEnabled());
+    EXPECT_TRUE(WaitFor([this] { return tool->r.pending == 0 && (tool->r.readOutFlags & 0x10) == 0; }, 60000))
+        << tool->f.Panel1030.Text();
+    view->Flush();
+    EXPECT_TRUE(Widget<QPushButton>("Button10310")->isEnabled());
+  }
+  static QByteArray Expected(const std::vector<sim::RecordBytes>& records, Layout layout) {
+    std::string text = layout == Layout::Spreadsheet ? SpreadsheetHeader() : "";
+    for (const auto& r : records) AppendRecord(text, StorageRecord(r), 2020, layout);
+    QStringEncoder windows1251("windows-1251");
+    return windows1251.encode(QString::fromStdString(text));
+  }
+  static QByteArray Contents(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+  }
+};
+
+TEST_F(LiveReadOut, WholeBufferIntoBothLayoutsByteForByte) {
+  std::vector<sim::RecordBytes> records;
+  for (std::size_t i = 0; i < pty->unit.StoredRecords(); ++i) records.push_back(pty->unit.Record(i));
+  ASSERT_EQ(records.size(), 300u);
+
+  // Addressed first: it frees nothing, so the sequential read-out after it finds everything.
+  const QString readable = dir.filePath("buffer.txt");
+  tool->f.Edit10320.SetText("300");
+  tool->f.Edit10330.SetText("8006000");
+  ReadOut(readable, "RadioButton103122", "RadioButton10323");
+  EXPECT_EQ(Widget<QLabel>("Panel1030")->text().toStdString(), "Чтение завершено, записано записей: 300");
+  EXPECT_TRUE(Contents(readable) == Expected(records, Layout::Readable));
+
+  const QString sheet = dir.filePath("buffer.csv");
+  ReadOut(sheet, "RadioButton103121", "RadioButton10321");
+  EXPECT_EQ(Widget<QLabel>("Panel1030")->text().toStdString(), "Чтение завершено, записано записей: 300");
+  const QByteArray written = Contents(sheet);
+  const QByteArray expected = Expected(records, Layout::Spreadsheet);
+  EXPECT_EQ(written.size(), expected.size());
+  EXPECT_TRUE(written == expected);
+  EXPECT_EQ(pty->unit.StoredRecords(), 0u);
+
+  const QString shots = qEnvironmentVariable("ZHV_SHOTS", QDir::currentPath());
+  QDir().mkpath(shots);
+  EXPECT_TRUE(view->grab().save(shots + "/live_readout_storage.png"));
+}
+
+}  // namespace
+}  // namespace zhv
