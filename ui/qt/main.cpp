@@ -1,5 +1,8 @@
 // BToolZHV22MT: the service and configuration tool for the ЖОВ-22 gas alarm unit.
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QWidget>
 #include <cstdio>
 
@@ -42,6 +45,12 @@ int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QString::fromUtf8(zhv::kApplicationTitle));
   QApplication::setApplicationVersion(ZHV_VERSION);
+  // Every operator-facing text is Russian, Qt's own dialogs and buttons included,
+  // whatever language the PC speaks.
+  QTranslator qtTexts;
+  if (qtTexts.load(QLocale(QLocale::Russian), "qtbase", "_",
+                   QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QApplication::installTranslator(&qtTexts);
   const zhv::CommandLine options = zhv::ParseCommandLine(QApplication::arguments());
   if (!options.error.isEmpty()) {
     std::fprintf(stderr, "BToolZHV22MT: %s\n%s", options.error.toLocal8Bit().constData(),
