@@ -113,6 +113,15 @@ struct ExchangeRecord {
   Bytes256 heldBlock{};
   std::uint8_t heldBlockLength = 0;
   std::int32_t recordsWritten = 0;  // by the running or last read-out
+
+  // --- silence watch (exchange/silence.h)
+  std::int32_t quietMs = 0;           // waited since the last accepted answer
+  std::uint8_t answerAccepted = 0;    // set by the step that accepted one this tick
+  std::uint8_t heardSinceAnswer = 0;  // good frames came meanwhile, none accepted
+  std::uint8_t silenceShown = 0;      // the word stands in the status groups
+  std::string silenceText;            // the word as shown
+  std::array<std::string, 5> coveredText{};  // what the word covers, restored after it
+  std::array<std::uint32_t, 5> coveredFontColour{};
 };
 
 }  // namespace zhv
