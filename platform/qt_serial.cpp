@@ -1,8 +1,20 @@
 #include "platform/qt_serial.h"
 
+#include <sys/ioctl.h>
+#include <termios.h>
+
 #include <QMetaObject>
 
 namespace zhv {
+
+namespace {
+
+// The input queue holds no more than the unit's own: a unit (or noise) that
+// sends faster than the tool takes frames must not leave a backlog of stale
+// answers behind, in Qt's buffer or in the kernel's.
+constexpr qint64 kInputQueueBytes = 256;
+
+}  // namespace
 
 QtSerialPort::QtSerialPort() {
   connect(&port_, &QSerialPort::errorOccurred, this, &QtSerialPort::OnError);
@@ -11,6 +23,7 @@ QtSerialPort::QtSerialPort() {
 bool QtSerialPort::Open(const std::string& name) {
   lostReported_ = false;
   port_.setPortName(QString::fromStdString(name));
+  port_.setReadBufferSize(kInputQueueBytes);
   return port_.open(QIODevice::ReadWrite);  // Qt locks the device: no sharing
 }
 
@@ -28,8 +41,18 @@ bool QtSerialPort::SetLineSettings(const LineSettings& s) {
 bool QtSerialPort::Purge() { return port_.clear(QSerialPort::AllDirections); }
 
 std::size_t QtSerialPort::QueuedBytes() {
-  const qint64 n = port_.isOpen() ? port_.bytesAvailable() : 0;
+  if (!port_.isOpen()) return 0;
+  DropOverflow();
+  const qint64 n = port_.bytesAvailable();
   return n > 0 ? static_cast<std::size_t>(n) : 0;
+}
+
+// Qt stops reading once its buffer is full and the rest waits in the kernel.
+// What would not fit the queue is dropped there, as a full queue drops it.
+void QtSerialPort::DropOverflow() {
+  int kernel = 0;
+  if (::ioctl(port_.handle(), FIONREAD, &kernel) != 0 || kernel <= 0) return;
+  if (port_.bytesAvailable() + kernel > kInputQueueBytes) ::tcflush(port_.handle(), TCIFLUSH);
 }
 
 std::size_t QtSerialPort::Read(std::uint8_t* buffer, std::size_t max) {

@@ -23,6 +23,7 @@ class QtSerialPort : public QObject, public ISerialPort {
 
  private:
   void OnError(QSerialPort::SerialPortError error);
+  void DropOverflow();
 
   QSerialPort port_;
   std::function<void()> lost_;
