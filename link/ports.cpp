@@ -13,17 +13,28 @@ bool ConfigurePort(ISerialPort& port) {
   return port.SetLineSettings(kLinkSettings) && port.Purge();
 }
 
-}  // namespace
-
-std::string ComNameFromFriendlyName(const std::string& friendlyName) {
-  if (friendlyName.empty() || friendlyName.back() != ')') return "Unknown";
-  const std::size_t close = friendlyName.size() - 1;
-  const std::size_t open = friendlyName.rfind('(', close == 0 ? 0 : close - 1);
-  if (close == 0 || open == std::string::npos) return "Unknown";
-  return friendlyName.substr(open + 1, close - open - 1);
+// The "Доступ" column: a port another program holds is "Занят"; one this user
+// may not open, or one that is not there, is told as such.
+const char* Availability(OpenRefusal why) {
+  switch (why) {
+    case OpenRefusal::NoAccess: return "Нет прав";
+    case OpenRefusal::Missing: return "Не найден";
+    case OpenRefusal::Busy: break;
+  }
+  return "Занят";
 }
 
-void ListPorts(Tool& t) {
+// What follows "Не возможно открыть порт " and the name, with the remedy where there is one.
+const char* RefusalReason(OpenRefusal why) {
+  switch (why) {
+    case OpenRefusal::NoAccess: return ": нет прав, добавьте себя в группу dialout";
+    case OpenRefusal::Missing: return ": порт не найден";
+    case OpenRefusal::Busy: break;
+  }
+  return "";
+}
+
+void FillPortList(Tool& t) {
   ListViewControl& list = t.f.ListView1;
   list.ClearRows();
   for (const PortInfo& info : t.p.ports.PresentPorts()) {
@@ -35,10 +46,22 @@ void ListPorts(Tool& t) {
       t.p.port.Close();
       list.SetSubItem(row, 1, "Доступен");
     } else {
-      list.SetSubItem(row, 1, "Занят");
+      list.SetSubItem(row, 1, Availability(t.p.port.LastRefusal()));
     }
   }
 }
+
+}  // namespace
+
+std::string ComNameFromFriendlyName(const std::string& friendlyName) {
+  if (friendlyName.empty() || friendlyName.back() != ')') return "Unknown";
+  const std::size_t close = friendlyName.size() - 1;
+  const std::size_t open = friendlyName.rfind('(', close == 0 ? 0 : close - 1);
+  if (close == 0 || open == std::string::npos) return "Unknown";
+  return friendlyName.substr(open + 1, close - open - 1);
+}
+
+void ListPorts(Tool& t) { FillPortList(t); }
 
 bool OpenPort(Tool& t) {
   ExchangeRecord& r = t.r;
@@ -49,7 +72,7 @@ bool OpenPort(Tool& t) {
   r.portName = list.Rows()[static_cast<std::size_t>(row)].sub[0];
   if (!t.p.port.Open(r.portName)) {
     t.f.Panel1.SetColour(clr::Red);
-    t.f.Panel1.SetText("Не возможно открыть порт " + r.portName);
+    t.f.Panel1.SetText("Не возможно открыть порт " + r.portName + RefusalReason(t.p.port.LastRefusal()));
     return false;
   }
   t.f.Panel1.SetColour(clr::PortOpen);

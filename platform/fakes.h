@@ -46,6 +46,8 @@ class Pump : public IMessagePump {
 class Port : public ISerialPort {
  public:
   std::set<std::string> busy;          // names that refuse to open
+  std::set<std::string> forbidden;     // names this user may not open
+  std::set<std::string> missing;       // names with no device behind them
   bool failLineSettings = false;
   bool failWrite = false;
   bool open = false;
@@ -56,14 +58,19 @@ class Port : public ISerialPort {
   std::vector<std::vector<std::uint8_t>> writes;
   std::function<void()> lost;
 
+  OpenRefusal refusal = OpenRefusal::Busy;  // of the last failed open
+
   void Feed(const std::vector<std::uint8_t>& bytes) { input.insert(input.end(), bytes.begin(), bytes.end()); }
 
   bool Open(const std::string& name) override {
-    if (open || busy.count(name)) return false;
+    if (missing.count(name)) return Refuse(OpenRefusal::Missing);
+    if (forbidden.count(name)) return Refuse(OpenRefusal::NoAccess);
+    if (open || busy.count(name)) return Refuse(OpenRefusal::Busy);
     open = true;
     openedName = name;
     return true;
   }
+  OpenRefusal LastRefusal() const override { return refusal; }
   bool SetLineSettings(const LineSettings& s) override {
     settings = s;
     return !failLineSettings;
@@ -89,6 +96,12 @@ class Port : public ISerialPort {
   }
   void Close() override { open = false; }
   void SetLostHandler(std::function<void()> handler) override { lost = std::move(handler); }
+
+ private:
+  bool Refuse(OpenRefusal why) {
+    refusal = why;
+    return false;
+  }
 };
 
 // A disk in memory: each file's contents as handed to the operating system

@@ -31,11 +31,20 @@ struct LineSettings {
   StopBits stopBits;
 };
 
+// Why a port would not open, as far as the system can tell.
+enum class OpenRefusal {
+  Busy,      // another program holds it (or the system gives no reason)
+  NoAccess,  // this user may not open it
+  Missing,   // there is no such device
+};
+
 class ISerialPort {
  public:
   virtual ~ISerialPort() = default;
   // Opens the port by name, read and write, shared with nobody.
   virtual bool Open(const std::string& name) = 0;
+  // The reason the last Open failed. A port that cannot tell says busy.
+  virtual OpenRefusal LastRefusal() const { return OpenRefusal::Busy; }
   // Line settings; everything else (flow control) stays as the port had it.
   virtual bool SetLineSettings(const LineSettings& settings) = 0;
   // Drops whatever sits in both queues.

@@ -2,8 +2,10 @@
 
 #include <sys/ioctl.h>
 #include <termios.h>
+#include <unistd.h>
 
 #include <QMetaObject>
+#include <cerrno>
 
 namespace zhv {
 
@@ -13,6 +15,15 @@ namespace {
 // sends faster than the tool takes frames must not leave a backlog of stale
 // answers behind, in Qt's buffer or in the kernel's.
 constexpr qint64 kInputQueueBytes = 256;
+
+// Qt reports a refused open as a permission error whether the device is
+// locked, held exclusively or forbidden to this user; the system can tell.
+OpenRefusal WhyRefused(const std::string& name) {
+  const std::string path = name.starts_with('/') ? name : "/dev/" + name;
+  if (::access(path.c_str(), F_OK) != 0) return OpenRefusal::Missing;
+  if (::access(path.c_str(), R_OK | W_OK) != 0 && errno == EACCES) return OpenRefusal::NoAccess;
+  return OpenRefusal::Busy;
+}
 
 }  // namespace
 
@@ -24,7 +35,9 @@ bool QtSerialPort::Open(const std::string& name) {
   lostReported_ = false;
   port_.setPortName(QString::fromStdString(name));
   port_.setReadBufferSize(kInputQueueBytes);
-  return port_.open(QIODevice::ReadWrite);  // Qt locks the device: no sharing
+  if (port_.open(QIODevice::ReadWrite)) return true;  // Qt locks the device: no sharing
+  refusal_ = WhyRefused(name);
+  return false;
 }
 
 bool QtSerialPort::SetLineSettings(const LineSettings& s) {

@@ -122,5 +122,30 @@ TEST_F(Ports, RefusedLineSettingsCloseThePortAndShowTheAccessError) {
   EXPECT_FALSE(t.f.Timer1.Enabled());
 }
 
+TEST_F(Ports, RefusedPortsSayWhetherBusyForbiddenOrMissing) {
+  s.ports.list = {{"USB Serial Port", "USB Serial Port (COM7)"},
+                  {"USB Serial Port", "USB Serial Port (ttyUSB0)"},
+                  {"Порт из командной строки", "Порт из командной строки (/dev/pts/9)"}};
+  s.port.busy = {"COM7"};
+  s.port.forbidden = {"ttyUSB0"};
+  s.port.missing = {"/dev/pts/9"};
+  FormCreate(t);
+  EXPECT_EQ(Row(0).sub[1], "Занят");
+  EXPECT_EQ(Row(1).sub[1], "Нет прав");
+  EXPECT_EQ(Row(2).sub[1], "Не найден");
+
+  Select("COM7");
+  t.f.ListView1.DblClick();
+  EXPECT_EQ(t.f.Panel1.Text(), "Не возможно открыть порт COM7");
+  Select("ttyUSB0");
+  t.f.ListView1.DblClick();
+  EXPECT_EQ(t.f.Panel1.Text(), "Не возможно открыть порт ttyUSB0: нет прав, добавьте себя в группу dialout");
+  Select("/dev/pts/9");
+  t.f.ListView1.DblClick();
+  EXPECT_EQ(t.f.Panel1.Text(), "Не возможно открыть порт /dev/pts/9: порт не найден");
+  EXPECT_EQ(t.f.Panel1.Colour(), clr::Red);
+  EXPECT_EQ(t.r.portOpen, 0);
+}
+
 }  // namespace
 }  // namespace zhv
