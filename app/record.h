@@ -5,6 +5,9 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "platform/platform.h"
 
 namespace zhv {
 
@@ -46,6 +49,9 @@ struct ExchangeRecord {
   std::string traceLine;
   std::int32_t traceLineCount = 0;
   std::uint8_t traceOff = 0;  // bit 0
+
+  // --- port list
+  std::vector<PortInfo> listedPorts;  // the set the port list was last built from
 
   // --- start-up and identification
   std::int32_t pollPhase = 0;  // 0 identification, 1 exchange

@@ -1,4 +1,6 @@
 // The port list and opening the chosen port.
+#include <algorithm>
+
 #include "app/tool.h"
 #include "link/Vcom_io.h"
 
@@ -34,10 +36,10 @@ const char* RefusalReason(OpenRefusal why) {
   return "";
 }
 
-void FillPortList(Tool& t) {
+void FillPortList(Tool& t, std::vector<PortInfo> present) {
   ListViewControl& list = t.f.ListView1;
   list.ClearRows();
-  for (const PortInfo& info : t.p.ports.PresentPorts()) {
+  for (const PortInfo& info : present) {
     const int row = list.AddRow(info.description);
     const std::string com = ComNameFromFriendlyName(info.friendlyName);
     list.SetSubItem(row, 0, com);
@@ -49,6 +51,7 @@ void FillPortList(Tool& t) {
       list.SetSubItem(row, 1, Availability(t.p.port.LastRefusal()));
     }
   }
+  t.r.listedPorts = std::move(present);
 }
 
 }  // namespace
@@ -61,7 +64,27 @@ std::string ComNameFromFriendlyName(const std::string& friendlyName) {
   return friendlyName.substr(open + 1, close - open - 1);
 }
 
-void ListPorts(Tool& t) { FillPortList(t); }
+void ListPorts(Tool& t) { FillPortList(t, t.p.ports.PresentPorts()); }
+
+void BindPorts(Tool& t) {
+  t.p.ports.Watch([&t] { WatchPorts(t); });
+}
+
+void WatchPorts(Tool& t) {
+  ExchangeRecord& r = t.r;
+  if (r.portOpen != 0) return;  // the list is left alone while a port is in use
+  std::vector<PortInfo> present = t.p.ports.PresentPorts();
+  if (present == r.listedPorts) return;
+  // The engineer's choice survives the rebuild if its port is still there;
+  // the rows stand in the order of the set they were built from.
+  const int selected = t.f.ListView1.Selected();
+  const bool wasChosen = selected >= 0 && static_cast<std::size_t>(selected) < r.listedPorts.size();
+  const PortInfo chosen = wasChosen ? r.listedPorts[static_cast<std::size_t>(selected)] : PortInfo{};
+  FillPortList(t, std::move(present));
+  const auto again = std::find(r.listedPorts.begin(), r.listedPorts.end(), chosen);
+  if (wasChosen && again != r.listedPorts.end())
+    t.f.ListView1.SetSelected(static_cast<int>(again - r.listedPorts.begin()));
+}
 
 bool OpenPort(Tool& t) {
   ExchangeRecord& r = t.r;

@@ -16,7 +16,17 @@ namespace zhv::fake {
 class Ports : public IPortEnumerator {
  public:
   std::vector<PortInfo> list;
-  std::vector<PortInfo> PresentPorts() override { return list; }
+  std::function<void()> check;  // what Watch was given
+  int lookups = 0;
+  std::vector<PortInfo> PresentPorts() override {
+    ++lookups;
+    return list;
+  }
+  void Watch(std::function<void()> c) override { check = std::move(c); }
+  // One look of the watch, as the platform makes every half second.
+  void Poll() {
+    if (check) check();
+  }
 };
 
 class Locale : public ILocale {

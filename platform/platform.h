@@ -13,12 +13,17 @@ namespace zhv {
 struct PortInfo {
   std::string description;   // "USB Serial Port"
   std::string friendlyName;  // "USB Serial Port (COM7)"
+  friend bool operator==(const PortInfo&, const PortInfo&) = default;
 };
 
 class IPortEnumerator {
  public:
   virtual ~IPortEnumerator() = default;
   virtual std::vector<PortInfo> PresentPorts() = 0;
+  // Runs `check` on the GUI thread at least once a second for as long as the
+  // program runs, so the caller can look for adapters plugged in or pulled out.
+  // Looking opens no port: opening resets some adapters.
+  virtual void Watch(std::function<void()> check) = 0;
 };
 
 enum class Parity { None, Odd, Even };

@@ -147,5 +147,52 @@ TEST_F(Ports, RefusedPortsSayWhetherBusyForbiddenOrMissing) {
   EXPECT_EQ(t.r.portOpen, 0);
 }
 
+TEST_F(Ports, ListFollowsAdaptersPluggedAndPulledKeepingTheSelection) {
+  const PortInfo com7{"USB Serial Port", "USB Serial Port (COM7)"};
+  const PortInfo com3{"CH340", "CH340 (COM3)"};
+  s.ports.list = {com7};
+  FormCreate(t);
+  Select("COM7");
+
+  s.ports.list = {com3, com7};  // plugged in, listed before the chosen one
+  s.ports.Poll();
+  ASSERT_EQ(t.f.ListView1.Rows().size(), 2u);
+  EXPECT_EQ(Row(0).sub[1], "Доступен") << "a new row gets its availability test";
+  EXPECT_EQ(t.f.ListView1.Selected(), 1);
+
+  // An unchanged set is only looked at: no rebuild, so no port is opened to test it.
+  s.port.busy = {"COM3", "COM7"};
+  s.ports.Poll();
+  EXPECT_EQ(Row(0).sub[1], "Доступен");
+  EXPECT_EQ(t.f.ListView1.Selected(), 1);
+
+  s.ports.list = {com3};  // the chosen adapter pulled out
+  s.ports.Poll();
+  ASSERT_EQ(t.f.ListView1.Rows().size(), 1u);
+  EXPECT_EQ(Row(0).sub[1], "Занят");
+  EXPECT_EQ(t.f.ListView1.Selected(), -1);
+}
+
+TEST_F(Ports, ListIsLeftAloneWhileAPortIsOpenAndCatchesUpAfter) {
+  s.ports.list = {{"USB Serial Port", "USB Serial Port (COM7)"}};
+  FormCreate(t);
+  Select("COM7");
+  t.f.ListView1.DblClick();
+  ASSERT_EQ(t.r.portOpen, 1);
+  const int lookups = s.ports.lookups;
+
+  s.ports.list.push_back({"CH340", "CH340 (COM3)"});
+  s.ports.Poll();
+  EXPECT_EQ(s.ports.lookups, lookups) << "nothing is looked at while a port is in use";
+  EXPECT_EQ(Row(0).sub[1], "Открыт");
+
+  s.port.lost();  // the device went away: the connection ends without a new list
+  ASSERT_EQ(t.r.portOpen, 0);
+  s.ports.Poll();
+  ASSERT_EQ(t.f.ListView1.Rows().size(), 2u);
+  EXPECT_EQ(Row(0).sub[1], "Доступен");
+  EXPECT_EQ(t.f.ListView1.Selected(), 0);
+}
+
 }  // namespace
 }  // namespace zhv
