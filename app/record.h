@@ -49,6 +49,7 @@ struct ExchangeRecord {
   std::string traceLine;
   std::int32_t traceLineCount = 0;
   std::uint8_t traceOff = 0;  // bit 0
+  std::string logLine;        // the same frame for the session log, whatever the trace shows
 
   // --- port list
   std::vector<PortInfo> listedPorts;  // the set the port list was last built from

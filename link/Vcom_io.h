@@ -17,6 +17,8 @@ void ReceiveFrame(Tool& t);
 void ClosePort(Tool& t);
 void ShowPortError(Tool& t);
 void AddTraceLine(Tool& t);
+// A line of the session log that is not a frame: a port opened, closed or lost.
+void LogEvent(Tool& t, const std::string& text);
 void SetTraceOff(Tool& t, int off);
 void Button2Click(Tool& t);
 void BindTrace(Tool& t);  // "Очистить окно отладки"

@@ -96,6 +96,7 @@ bool OpenPort(Tool& t) {
   if (!t.p.port.Open(r.portName)) {
     t.f.Panel1.SetColour(clr::Red);
     t.f.Panel1.SetText("Не возможно открыть порт " + r.portName + RefusalReason(t.p.port.LastRefusal()));
+    LogEvent(t, t.f.Panel1.Text());
     return false;
   }
   t.f.Panel1.SetColour(clr::PortOpen);
@@ -111,6 +112,7 @@ bool OpenPort(Tool& t) {
 
   r.portOpen = 1;
   list.SetSubItem(row, 1, "Открыт");
+  LogEvent(t, t.f.Panel1.Text());
   // Bytes left over from an earlier connection belong to nobody now.
   r.readPos = r.bytesRead = 0;
   r.rxState = 0;

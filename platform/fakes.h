@@ -173,6 +173,15 @@ class SaveDialog : public ISaveDialog {
   }
 };
 
+// The session log as the lines it was given, in order.
+class SessionLog : public ISessionLog {
+ public:
+  bool enabled = true;
+  std::vector<std::string> lines;
+  bool Enabled() const override { return enabled; }
+  void Write(const std::string& line) override { lines.push_back(line); }
+};
+
 // Everything a Tool needs, owned together.
 struct Services {
   Port port;
@@ -182,12 +191,13 @@ struct Services {
   Pump pump;
   ExportFile file;
   SaveDialog saveDialog;
+  SessionLog log;
   Platform platform() { return platform(port); }
   // The same services around another port (the simulated unit's, a real one).
   Platform platform(ISerialPort& serial) { return platform(serial, file, saveDialog); }
   // And around a real export file and save dialog too.
   Platform platform(ISerialPort& serial, IExportFile& exportFile, ISaveDialog& dialog) {
-    return Platform{serial, ports, locale, clock, pump, exportFile, dialog};
+    return Platform{serial, ports, locale, clock, pump, exportFile, dialog, log};
   }
 };
 

@@ -106,6 +106,17 @@ class IExportFile {
   virtual bool Close() = 0;
 };
 
+// The session log of --trace-file: a line per frame sent or received, and per
+// port opened, closed or lost; the log stamps each with the time.
+class ISessionLog {
+ public:
+  virtual ~ISessionLog() = default;
+  // False when no log was asked for; nothing need be built for it then.
+  virtual bool Enabled() const = 0;
+  // Appends the line with the time it is written, to the millisecond.
+  virtual void Write(const std::string& line) = 0;
+};
+
 // The save dialog the export file is chosen in.
 class ISaveDialog {
  public:
@@ -123,6 +134,7 @@ struct Platform {
   IMessagePump& pump;
   IExportFile& file;
   ISaveDialog& saveDialog;
+  ISessionLog& log;
 };
 
 }  // namespace zhv

@@ -188,6 +188,11 @@ TEST_F(Ports, ListIsLeftAloneWhileAPortIsOpenAndCatchesUpAfter) {
 
   s.port.lost();  // the device went away: the connection ends without a new list
   ASSERT_EQ(t.r.portOpen, 0);
+  std::vector<std::string> events;  // the session log tells how the connection went
+  for (const std::string& line : s.log.lines)
+    if (line.starts_with("== ")) events.push_back(line);
+  EXPECT_EQ(events, (std::vector<std::string>{"== Открыт порт COM7", "== Закрыт порт COM7",
+                                               "== Ошибка доступа к порт COM7"}));
   s.ports.Poll();
   ASSERT_EQ(t.f.ListView1.Rows().size(), 2u);
   EXPECT_EQ(Row(0).sub[1], "Доступен");
