@@ -5,6 +5,9 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "platform/platform.h"
 
 namespace zhv {
 
@@ -46,6 +49,10 @@ struct ExchangeRecord {
   std::string traceLine;
   std::int32_t traceLineCount = 0;
   std::uint8_t traceOff = 0;  // bit 0
+  std::string logLine;        // the same frame for the session log, whatever the trace shows
+
+  // --- port list
+  std::vector<PortInfo> listedPorts;  // the set the port list was last built from
 
   // --- start-up and identification
   std::int32_t pollPhase = 0;  // 0 identification, 1 exchange
@@ -113,6 +120,15 @@ struct ExchangeRecord {
   Bytes256 heldBlock{};
   std::uint8_t heldBlockLength = 0;
   std::int32_t recordsWritten = 0;  // by the running or last read-out
+
+  // --- silence watch (exchange/silence.h)
+  std::int32_t quietMs = 0;           // waited since the last accepted answer
+  std::uint8_t answerAccepted = 0;    // set by the step that accepted one this tick
+  std::uint8_t heardSinceAnswer = 0;  // good frames came meanwhile, none accepted
+  std::uint8_t silenceShown = 0;      // the word stands in the status groups
+  std::string silenceText;            // the word as shown
+  std::array<std::string, 5> coveredText{};  // what the word covers, restored after it
+  std::array<std::uint32_t, 5> coveredFontColour{};
 };
 
 }  // namespace zhv

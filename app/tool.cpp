@@ -14,6 +14,7 @@ Tool::Tool(Platform platform) : p(platform) {
   // Each subsystem binds the window events it handles.
   BindStartup(*this);
   BindTrace(*this);
+  BindPorts(*this);
   BindStatusGroups(*this);
   BindEditors(*this);
   BindCalibration(*this);

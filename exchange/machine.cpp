@@ -6,6 +6,7 @@
 #include "decode/ServTKE.h"
 #include "decode/gas_kinds.h"
 #include "exchange/catalogue.h"
+#include "exchange/silence.h"
 #include "exchange/startup.h"
 #include "exchange/states.h"
 #include "exchange/steps.h"
@@ -98,6 +99,7 @@ void AwaitUsbControl(Tool& t, bool wantOn) {
     ShowBaseStatus(t);
     ReReadFinish(t);
   } else {
+    NoteRefusal(r);
     r.state = st::kUnitControl;
   }
 }
@@ -106,6 +108,7 @@ void AcceptWordWritten(Tool& t) {
   ExchangeRecord& r = t.r;
   const std::uint8_t word = r.rxData[2];
   if (word > kLastStorableWord) {  // names no word of ours: ask again
+    NoteRefusal(r);
     r.state = st::kWriteWord;
     return;
   }

@@ -8,6 +8,7 @@
 #include "decode/ServTKE.h"
 #include "exchange/catalogue.h"
 #include "exchange/machine.h"
+#include "exchange/silence.h"
 #include "exchange/storage_jobs.h"
 #include "link/Vcom_io.h"
 
@@ -107,13 +108,17 @@ void ResetExchange(Tool& t) {
   DisableControlButtons(t);
   ApplyEditingLock(t);
   r.echoTemperature = 0;
+  ResetSilence(t);
 }
 
 void ApplyReadOutTraceSetting(Tool& t) { t.r.readOutTraceSetting = t.f.CheckBox1.Checked() ? 1 : 0; }
 
 void Timer1Timer(Tool& t) {
   ExchangeRecord& r = t.r;
-  if (r.frameReady == 0) ReceiveFrame(t);
+  if (r.frameReady == 0) {
+    ReceiveFrame(t);
+    if (r.frameReady == 1) NoteFrame(r);
+  }
   if (r.closeCountdown > 0) --r.closeCountdown;
   if (r.pollPhase == 0) {
     IdentifyDevice(t);
@@ -126,6 +131,7 @@ void Timer1Timer(Tool& t) {
   } else if (r.pollPhase == 1) {
     ExchangeTick(t);
   }
+  WatchSilence(t);
 }
 
 void IdentifyDevice(Tool& t) {

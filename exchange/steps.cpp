@@ -3,6 +3,7 @@
 #include "app/tool.h"
 #include "commands/lock.h"
 #include "exchange/catalogue.h"
+#include "exchange/silence.h"
 #include "exchange/startup.h"
 #include "exchange/states.h"
 #include "exchange/storage_jobs.h"
@@ -29,7 +30,11 @@ bool Judge(ExchangeRecord& r, bool expected, std::int32_t retry, Count count) {
     return false;
   }
   r.frameReady = 0;
-  if (!expected) r.state = retry;
+  if (expected) {
+    NoteAnswer(r);
+  } else {
+    r.state = retry;
+  }
   return expected;
 }
 

@@ -17,6 +17,8 @@ void ReceiveFrame(Tool& t);
 void ClosePort(Tool& t);
 void ShowPortError(Tool& t);
 void AddTraceLine(Tool& t);
+// A line of the session log that is not a frame: a port opened, closed or lost.
+void LogEvent(Tool& t, const std::string& text);
 void SetTraceOff(Tool& t, int off);
 void Button2Click(Tool& t);
 void BindTrace(Tool& t);  // "Очистить окно отладки"
@@ -24,6 +26,11 @@ void BindTrace(Tool& t);  // "Очистить окно отладки"
 // The COM name inside a friendly name such as "USB Serial Port (COM7)", or "Unknown".
 std::string ComNameFromFriendlyName(const std::string& friendlyName);
 void ListPorts(Tool& t);
+// Has the port list follow adapters plugged in and pulled out.
+void BindPorts(Tool& t);
+// While no port is open, rebuilds the list when the set of present ports has
+// changed since it was built, keeping the selected port selected.
+void WatchPorts(Tool& t);
 // Opens and configures the selected port; true when it is open. The caller starts
 // the conversation on it.
 bool OpenPort(Tool& t);

@@ -19,6 +19,31 @@ void AppendHex(std::string& line, std::uint8_t b) {
   line += s;
 }
 
+// A received frame is written up twice: in the trace line while the trace is
+// on, and in the log line while there is a session log, whatever the trace shows.
+void StartLines(Tool& t, const char* text) {
+  if (TraceOn(t.r)) t.r.traceLine = text;
+  if (t.p.log.Enabled()) t.r.logLine = text;
+}
+
+void AppendToLines(Tool& t, const char* text) {
+  if (TraceOn(t.r)) t.r.traceLine += text;
+  if (t.p.log.Enabled()) t.r.logLine += text;
+}
+
+void AppendHexToLines(Tool& t, std::uint8_t b) {
+  if (TraceOn(t.r)) AppendHex(t.r.traceLine, b);
+  if (t.p.log.Enabled()) AppendHex(t.r.logLine, b);
+}
+
+void EndLines(Tool& t) {
+  if (TraceOn(t.r)) AddTraceLine(t);
+  if (t.p.log.Enabled()) {
+    t.p.log.Write(t.r.logLine);
+    t.r.logLine.clear();
+  }
+}
+
 void ArmTimeout(ExchangeRecord& r) { r.interByteTimeout = r.timeoutReload; }
 
 }  // namespace
@@ -37,10 +62,15 @@ bool SendFrame(Tool& t) {
   r.frame[4 + n] = check;
   const std::size_t size = 5u + n;
 
-  if (TraceOn(r)) {
-    r.traceLine = ">: ";
-    for (std::size_t i = 0; i < size; ++i) AppendHex(r.traceLine, r.frame[i]);
-    AddTraceLine(t);
+  if (TraceOn(r) || t.p.log.Enabled()) {
+    std::string line = ">: ";
+    for (std::size_t i = 0; i < size; ++i) AppendHex(line, r.frame[i]);
+    // A frame being received meanwhile keeps its own log line.
+    if (t.p.log.Enabled()) t.p.log.Write(line);
+    if (TraceOn(r)) {
+      r.traceLine = std::move(line);
+      AddTraceLine(t);
+    }
   }
   return r.portOpen && t.p.port.Write(r.frame.data(), size);
 }
@@ -49,10 +79,8 @@ void ReceiveFrame(Tool& t) {
   ExchangeRecord& r = t.r;
   if (r.interByteTimeout != 0 && --r.interByteTimeout == 0) {
     r.rxState = 0;
-    if (TraceOn(r)) {
-      r.traceLine += "<: TimeOut";
-      AddTraceLine(t);
-    }
+    AppendToLines(t, "<: TimeOut");
+    EndLines(t);
   }
 
   if (r.readPos >= r.bytesRead) {
@@ -70,13 +98,13 @@ void ReceiveFrame(Tool& t) {
 
   while (r.readPos < r.bytesRead) {
     const std::uint8_t b = r.rxBuffer[r.readPos];
-    if (TraceOn(r) && r.rxState != 0) AppendHex(r.traceLine, b);
+    if (r.rxState != 0) AppendHexToLines(t, b);
     bool checked = false;
     switch (r.rxState) {
       case 0:
         if (b == kStart) {
           r.rxCheck = kStart;
-          if (TraceOn(r)) r.traceLine = "<: 0D ";
+          StartLines(t, "<: 0D ");
           ArmTimeout(r);
           r.rxState = 1;
         }
@@ -111,10 +139,10 @@ void ReceiveFrame(Tool& t) {
       default:  // 4 and 6: the check byte
         if (b == r.rxCheck) {
           r.frameReady = 1;
-        } else if (TraceOn(r)) {
-          r.traceLine += "bad XOR";
+        } else {
+          AppendToLines(t, "bad XOR");
         }
-        if (TraceOn(r)) AddTraceLine(t);
+        EndLines(t);
         r.interByteTimeout = 0;
         r.rxState = 0;
         checked = true;
@@ -129,12 +157,18 @@ void ClosePort(Tool& t) {
   if (t.r.portOpen == 1) {
     t.r.portOpen = 0;
     t.p.port.Close();
+    LogEvent(t, "Закрыт порт " + t.r.portName);
   }
 }
 
 void ShowPortError(Tool& t) {
   t.f.Panel1.SetColour(clr::Red);
   t.f.Panel1.SetText("Ошибка доступа к порт " + t.r.portName);
+  LogEvent(t, t.f.Panel1.Text());
+}
+
+void LogEvent(Tool& t, const std::string& text) {
+  if (t.p.log.Enabled()) t.p.log.Write("== " + text);
 }
 
 }  // namespace zhv

@@ -16,7 +16,17 @@ namespace zhv::fake {
 class Ports : public IPortEnumerator {
  public:
   std::vector<PortInfo> list;
-  std::vector<PortInfo> PresentPorts() override { return list; }
+  std::function<void()> check;  // what Watch was given
+  int lookups = 0;
+  std::vector<PortInfo> PresentPorts() override {
+    ++lookups;
+    return list;
+  }
+  void Watch(std::function<void()> c) override { check = std::move(c); }
+  // One look of the watch, as the platform makes every half second.
+  void Poll() {
+    if (check) check();
+  }
 };
 
 class Locale : public ILocale {
@@ -46,6 +56,8 @@ class Pump : public IMessagePump {
 class Port : public ISerialPort {
  public:
   std::set<std::string> busy;          // names that refuse to open
+  std::set<std::string> forbidden;     // names this user may not open
+  std::set<std::string> missing;       // names with no device behind them
   bool failLineSettings = false;
   bool failWrite = false;
   bool open = false;
@@ -56,14 +68,19 @@ class Port : public ISerialPort {
   std::vector<std::vector<std::uint8_t>> writes;
   std::function<void()> lost;
 
+  OpenRefusal refusal = OpenRefusal::Busy;  // of the last failed open
+
   void Feed(const std::vector<std::uint8_t>& bytes) { input.insert(input.end(), bytes.begin(), bytes.end()); }
 
   bool Open(const std::string& name) override {
-    if (open || busy.count(name)) return false;
+    if (missing.count(name)) return Refuse(OpenRefusal::Missing);
+    if (forbidden.count(name)) return Refuse(OpenRefusal::NoAccess);
+    if (open || busy.count(name)) return Refuse(OpenRefusal::Busy);
     open = true;
     openedName = name;
     return true;
   }
+  OpenRefusal LastRefusal() const override { return refusal; }
   bool SetLineSettings(const LineSettings& s) override {
     settings = s;
     return !failLineSettings;
@@ -89,6 +106,12 @@ class Port : public ISerialPort {
   }
   void Close() override { open = false; }
   void SetLostHandler(std::function<void()> handler) override { lost = std::move(handler); }
+
+ private:
+  bool Refuse(OpenRefusal why) {
+    refusal = why;
+    return false;
+  }
 };
 
 // A disk in memory: each file's contents as handed to the operating system
@@ -150,6 +173,15 @@ class SaveDialog : public ISaveDialog {
   }
 };
 
+// The session log as the lines it was given, in order.
+class SessionLog : public ISessionLog {
+ public:
+  bool enabled = true;
+  std::vector<std::string> lines;
+  bool Enabled() const override { return enabled; }
+  void Write(const std::string& line) override { lines.push_back(line); }
+};
+
 // Everything a Tool needs, owned together.
 struct Services {
   Port port;
@@ -159,12 +191,13 @@ struct Services {
   Pump pump;
   ExportFile file;
   SaveDialog saveDialog;
+  SessionLog log;
   Platform platform() { return platform(port); }
   // The same services around another port (the simulated unit's, a real one).
   Platform platform(ISerialPort& serial) { return platform(serial, file, saveDialog); }
   // And around a real export file and save dialog too.
   Platform platform(ISerialPort& serial, IExportFile& exportFile, ISaveDialog& dialog) {
-    return Platform{serial, ports, locale, clock, pump, exportFile, dialog};
+    return Platform{serial, ports, locale, clock, pump, exportFile, dialog, log};
   }
 };
 

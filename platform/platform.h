@@ -13,12 +13,17 @@ namespace zhv {
 struct PortInfo {
   std::string description;   // "USB Serial Port"
   std::string friendlyName;  // "USB Serial Port (COM7)"
+  friend bool operator==(const PortInfo&, const PortInfo&) = default;
 };
 
 class IPortEnumerator {
  public:
   virtual ~IPortEnumerator() = default;
   virtual std::vector<PortInfo> PresentPorts() = 0;
+  // Runs `check` on the GUI thread at least once a second for as long as the
+  // program runs, so the caller can look for adapters plugged in or pulled out.
+  // Looking opens no port: opening resets some adapters.
+  virtual void Watch(std::function<void()> check) = 0;
 };
 
 enum class Parity { None, Odd, Even };
@@ -31,11 +36,20 @@ struct LineSettings {
   StopBits stopBits;
 };
 
+// Why a port would not open, as far as the system can tell.
+enum class OpenRefusal {
+  Busy,      // another program holds it (or the system gives no reason)
+  NoAccess,  // this user may not open it
+  Missing,   // there is no such device
+};
+
 class ISerialPort {
  public:
   virtual ~ISerialPort() = default;
   // Opens the port by name, read and write, shared with nobody.
   virtual bool Open(const std::string& name) = 0;
+  // The reason the last Open failed. A port that cannot tell says busy.
+  virtual OpenRefusal LastRefusal() const { return OpenRefusal::Busy; }
   // Line settings; everything else (flow control) stays as the port had it.
   virtual bool SetLineSettings(const LineSettings& settings) = 0;
   // Drops whatever sits in both queues.
@@ -92,6 +106,17 @@ class IExportFile {
   virtual bool Close() = 0;
 };
 
+// The session log of --trace-file: a line per frame sent or received, and per
+// port opened, closed or lost; the log stamps each with the time.
+class ISessionLog {
+ public:
+  virtual ~ISessionLog() = default;
+  // False when no log was asked for; nothing need be built for it then.
+  virtual bool Enabled() const = 0;
+  // Appends the line with the time it is written, to the millisecond.
+  virtual void Write(const std::string& line) = 0;
+};
+
 // The save dialog the export file is chosen in.
 class ISaveDialog {
  public:
@@ -109,6 +134,7 @@ struct Platform {
   IMessagePump& pump;
   IExportFile& file;
   ISaveDialog& saveDialog;
+  ISessionLog& log;
 };
 
 }  // namespace zhv

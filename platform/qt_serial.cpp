@@ -1,8 +1,31 @@
 #include "platform/qt_serial.h"
 
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
 #include <QMetaObject>
+#include <cerrno>
 
 namespace zhv {
+
+namespace {
+
+// The input queue holds no more than the unit's own: a unit (or noise) that
+// sends faster than the tool takes frames must not leave a backlog of stale
+// answers behind, in Qt's buffer or in the kernel's.
+constexpr qint64 kInputQueueBytes = 256;
+
+// Qt reports a refused open as a permission error whether the device is
+// locked, held exclusively or forbidden to this user; the system can tell.
+OpenRefusal WhyRefused(const std::string& name) {
+  const std::string path = name.starts_with('/') ? name : "/dev/" + name;
+  if (::access(path.c_str(), F_OK) != 0) return OpenRefusal::Missing;
+  if (::access(path.c_str(), R_OK | W_OK) != 0 && errno == EACCES) return OpenRefusal::NoAccess;
+  return OpenRefusal::Busy;
+}
+
+}  // namespace
 
 QtSerialPort::QtSerialPort() {
   connect(&port_, &QSerialPort::errorOccurred, this, &QtSerialPort::OnError);
@@ -11,7 +34,10 @@ QtSerialPort::QtSerialPort() {
 bool QtSerialPort::Open(const std::string& name) {
   lostReported_ = false;
   port_.setPortName(QString::fromStdString(name));
-  return port_.open(QIODevice::ReadWrite);  // Qt locks the device: no sharing
+  port_.setReadBufferSize(kInputQueueBytes);
+  if (port_.open(QIODevice::ReadWrite)) return true;  // Qt locks the device: no sharing
+  refusal_ = WhyRefused(name);
+  return false;
 }
 
 bool QtSerialPort::SetLineSettings(const LineSettings& s) {
@@ -28,8 +54,18 @@ bool QtSerialPort::SetLineSettings(const LineSettings& s) {
 bool QtSerialPort::Purge() { return port_.clear(QSerialPort::AllDirections); }
 
 std::size_t QtSerialPort::QueuedBytes() {
-  const qint64 n = port_.isOpen() ? port_.bytesAvailable() : 0;
+  if (!port_.isOpen()) return 0;
+  DropOverflow();
+  const qint64 n = port_.bytesAvailable();
   return n > 0 ? static_cast<std::size_t>(n) : 0;
+}
+
+// Qt stops reading once its buffer is full and the rest waits in the kernel.
+// What would not fit the queue is dropped there, as a full queue drops it.
+void QtSerialPort::DropOverflow() {
+  int kernel = 0;
+  if (::ioctl(port_.handle(), FIONREAD, &kernel) != 0 || kernel <= 0) return;
+  if (port_.bytesAvailable() + kernel > kInputQueueBytes) ::tcflush(port_.handle(), TCIFLUSH);
 }
 
 std::size_t QtSerialPort::Read(std::uint8_t* buffer, std::size_t max) {

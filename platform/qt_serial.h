@@ -13,6 +13,7 @@ class QtSerialPort : public QObject, public ISerialPort {
  public:
   QtSerialPort();
   bool Open(const std::string& name) override;
+  OpenRefusal LastRefusal() const override { return refusal_; }
   bool SetLineSettings(const LineSettings& settings) override;
   bool Purge() override;
   std::size_t QueuedBytes() override;
@@ -23,10 +24,12 @@ class QtSerialPort : public QObject, public ISerialPort {
 
  private:
   void OnError(QSerialPort::SerialPortError error);
+  void DropOverflow();
 
   QSerialPort port_;
   std::function<void()> lost_;
   bool lostReported_ = false;
+  OpenRefusal refusal_ = OpenRefusal::Busy;
 };
 
 }  // namespace zhv

@@ -8,12 +8,29 @@
 #include <QLocale>
 #include <QSerialPortInfo>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <csignal>
 
 namespace zhv {
 
+namespace {
+
+// Half a second between looks: a plugged adapter shows within a second. A look
+// reads the system's device list and opens nothing.
+constexpr int kPortWatchMs = 500;
+
+}  // namespace
+
 QtPortEnumerator::QtPortEnumerator(std::vector<std::string> extraPaths)
     : extraPaths_(std::move(extraPaths)) {}
+
+QtPortEnumerator::~QtPortEnumerator() = default;
+
+void QtPortEnumerator::Watch(std::function<void()> check) {
+  watch_ = std::make_unique<QTimer>();
+  QObject::connect(watch_.get(), &QTimer::timeout, std::move(check));
+  watch_->start(kPortWatchMs);
+}
 
 std::vector<PortInfo> QtPortEnumerator::PresentPorts() {
   std::vector<PortInfo> out;

@@ -2,8 +2,11 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 #include "platform/platform.h"
+
+class QTimer;
 
 namespace zhv {
 
@@ -11,10 +14,13 @@ namespace zhv {
 class QtPortEnumerator : public IPortEnumerator {
  public:
   explicit QtPortEnumerator(std::vector<std::string> extraPaths = {});
+  ~QtPortEnumerator() override;
   std::vector<PortInfo> PresentPorts() override;
+  void Watch(std::function<void()> check) override;
 
  private:
   std::vector<std::string> extraPaths_;
+  std::unique_ptr<QTimer> watch_;
 };
 
 inline constexpr const char* kCommandLinePortDescription = "Порт из командной строки";

@@ -6,6 +6,7 @@
 #include "exchange/startup.h"
 #include "platform/fakes.h"
 #include "sim/port.h"
+#include "ui/status_groups.h"
 
 namespace zhv {
 namespace {
@@ -231,6 +232,71 @@ TEST_F(Cycle, UnplugMidSessionReturnsToThePortList) {
   EXPECT_EQ(t().f.Panel1.Text(), "Ошибка доступа к порт SIM1");
   EXPECT_FALSE(t().f.TabSheet2.Visible());
   EXPECT_EQ(t().r.pollPhase, 0);
+}
+
+// The mode panels of the five status groups, where a silent unit is named.
+std::array<Control*, 5> ModePanels(Tool& t) { return EachGroup(t.f, &StatusGroup::mode); }
+
+TEST_F(Cycle, SilenceIsNamedAfterFiveSecondsAndWhatItCoveredComesBack) {
+  Start(0x10, 1);
+  Seconds(2);
+  const std::string mode = t().f.Panel101.Text();
+  t().f.Button101.Click();  // "ReStart ТКЭ": its answer writes no mode of its own
+  unit.faults().silentAll = true;
+  int ticks = 0;
+  while (t().f.Panel101.Text() == mode && ticks < 1000) Tick(), ++ticks;
+  // Five seconds after the last answer, which came at most one poll cycle before.
+  EXPECT_GE(ticks, 400);
+  EXPECT_LE(ticks, 500);
+  for (Control* c : ModePanels(t())) {
+    EXPECT_EQ(c->Text(), "Нет ответа от ТКЭ (5 с)") << c->Name();
+    EXPECT_EQ(c->FontColour(), clr::Red);
+  }
+  const int asked = Requests(0x10);
+  Seconds(3);
+  EXPECT_GE(Requests(0x10), asked + 14) << "the restart keeps being asked for";
+  EXPECT_EQ(t().f.Panel501.Text(), "Нет ответа от ТКЭ (8 с)");
+
+  unit.faults().silentAll = false;
+  while (t().r.state == 7 || t().r.state == 8) Tick();
+  for (Control* c : ModePanels(t())) {
+    EXPECT_EQ(c->Text(), mode) << c->Name();
+    EXPECT_EQ(c->FontColour(), clr::WindowText);
+  }
+}
+
+TEST_F(Cycle, AUnitThatAnswersWithoutObeyingIsToldApartFromASilentOne) {
+  Start(0x11, 27);
+  Seconds(2);
+  unit.faults().refuseUsbOn = true;
+  t().f.Button402.Click();  // "Вкл."
+  Seconds(6);
+  EXPECT_TRUE(t().f.Panel401.Text().starts_with("ТКЭ отвечает, но не выполняет команду (")) << t().f.Panel401.Text();
+  unit.faults().refuseUsbOn = false;
+  Seconds(1);
+  EXPECT_EQ(t().f.Panel401.Text(), "USB управление включено");
+  EXPECT_EQ(t().f.Panel401.FontColour(), clr::WindowText);
+}
+
+TEST_F(Cycle, ResetAndClosingStillEndASilentExchange) {
+  Start(0x10, 1);
+  Seconds(2);
+  const std::string mode = t().f.Panel101.Text();
+  unit.faults().silentAll = true;
+  Seconds(7);
+  ASSERT_NE(t().f.Panel101.Text(), mode);
+  t().f.Button1.Click();  // "Сброс/Обновить список устройств"
+  EXPECT_FALSE(port.IsOpen());
+  EXPECT_FALSE(t().f.Timer1.Enabled());
+  EXPECT_EQ(t().f.Panel101.Text(), mode) << "no word is left for the next unit";
+
+  Start(0x10, 1);
+  Seconds(2);
+  unit.faults().silentAll = true;
+  Seconds(7);
+  FormClose(t());
+  EXPECT_FALSE(port.IsOpen());
+  EXPECT_EQ(t().r.state, 33);
 }
 
 }  // namespace

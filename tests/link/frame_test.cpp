@@ -195,5 +195,25 @@ TEST_F(Link, TraceKeepsTheLast32LinesWithTheNewestOnTop) {
   EXPECT_EQ(t.f.ListBox1.TopIndex(), 0);
 }
 
+TEST_F(Link, SessionLogKeepsEveryFrameWhateverTheTraceShows) {
+  SetTraceOff(t, 1);  // as during a storage read-out
+  s.port.Feed({0x0D, 0x11, 0x00});
+  ReceiveFrame(t);
+  Request(0x20, {});
+  SendFrame(t);  // goes out while an answer is half in
+  s.port.Feed({0x00, 0x1C, 0x0D, 0x11, 0x00, 0x00, 0x00, 0x0D, 0x11, 0x20});
+  ReceiveFrame(t);
+  t.r.frameReady = 0;
+  for (int i = 0; i < 7; ++i) ReceiveFrame(t);  // the bad frame, then a stall
+  EXPECT_TRUE(Trace().empty());
+  EXPECT_EQ(s.log.lines, (std::vector<std::string>{">: 0D 00 20 00 2D ", "<: 0D 11 00 00 1C ",
+                                                    "<: 0D 11 00 00 00 bad XOR", "<: 0D 11 20 <: TimeOut"}));
+
+  SetTraceOff(t, 0);
+  for (int i = 0; i < 40; ++i) SendFrame(t);
+  EXPECT_EQ(Trace().size(), 32u);
+  EXPECT_EQ(s.log.lines.size(), 44u) << "the log is not bounded by the window";
+}
+
 }  // namespace
 }  // namespace zhv

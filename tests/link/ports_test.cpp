@@ -122,5 +122,82 @@ TEST_F(Ports, RefusedLineSettingsCloseThePortAndShowTheAccessError) {
   EXPECT_FALSE(t.f.Timer1.Enabled());
 }
 
+TEST_F(Ports, RefusedPortsSayWhetherBusyForbiddenOrMissing) {
+  s.ports.list = {{"USB Serial Port", "USB Serial Port (COM7)"},
+                  {"USB Serial Port", "USB Serial Port (ttyUSB0)"},
+                  {"Порт из командной строки", "Порт из командной строки (/dev/pts/9)"}};
+  s.port.busy = {"COM7"};
+  s.port.forbidden = {"ttyUSB0"};
+  s.port.missing = {"/dev/pts/9"};
+  FormCreate(t);
+  EXPECT_EQ(Row(0).sub[1], "Занят");
+  EXPECT_EQ(Row(1).sub[1], "Нет прав");
+  EXPECT_EQ(Row(2).sub[1], "Не найден");
+
+  Select("COM7");
+  t.f.ListView1.DblClick();
+  EXPECT_EQ(t.f.Panel1.Text(), "Не возможно открыть порт COM7");
+  Select("ttyUSB0");
+  t.f.ListView1.DblClick();
+  EXPECT_EQ(t.f.Panel1.Text(), "Не возможно открыть порт ttyUSB0: нет прав, добавьте себя в группу dialout");
+  Select("/dev/pts/9");
+  t.f.ListView1.DblClick();
+  EXPECT_EQ(t.f.Panel1.Text(), "Не возможно открыть порт /dev/pts/9: порт не найден");
+  EXPECT_EQ(t.f.Panel1.Colour(), clr::Red);
+  EXPECT_EQ(t.r.portOpen, 0);
+}
+
+TEST_F(Ports, ListFollowsAdaptersPluggedAndPulledKeepingTheSelection) {
+  const PortInfo com7{"USB Serial Port", "USB Serial Port (COM7)"};
+  const PortInfo com3{"CH340", "CH340 (COM3)"};
+  s.ports.list = {com7};
+  FormCreate(t);
+  Select("COM7");
+
+  s.ports.list = {com3, com7};  // plugged in, listed before the chosen one
+  s.ports.Poll();
+  ASSERT_EQ(t.f.ListView1.Rows().size(), 2u);
+  EXPECT_EQ(Row(0).sub[1], "Доступен") << "a new row gets its availability test";
+  EXPECT_EQ(t.f.ListView1.Selected(), 1);
+
+  // An unchanged set is only looked at: no rebuild, so no port is opened to test it.
+  s.port.busy = {"COM3", "COM7"};
+  s.ports.Poll();
+  EXPECT_EQ(Row(0).sub[1], "Доступен");
+  EXPECT_EQ(t.f.ListView1.Selected(), 1);
+
+  s.ports.list = {com3};  // the chosen adapter pulled out
+  s.ports.Poll();
+  ASSERT_EQ(t.f.ListView1.Rows().size(), 1u);
+  EXPECT_EQ(Row(0).sub[1], "Занят");
+  EXPECT_EQ(t.f.ListView1.Selected(), -1);
+}
+
+TEST_F(Ports, ListIsLeftAloneWhileAPortIsOpenAndCatchesUpAfter) {
+  s.ports.list = {{"USB Serial Port", "USB Serial Port (COM7)"}};
+  FormCreate(t);
+  Select("COM7");
+  t.f.ListView1.DblClick();
+  ASSERT_EQ(t.r.portOpen, 1);
+  const int lookups = s.ports.lookups;
+
+  s.ports.list.push_back({"CH340", "CH340 (COM3)"});
+  s.ports.Poll();
+  EXPECT_EQ(s.ports.lookups, lookups) << "nothing is looked at while a port is in use";
+  EXPECT_EQ(Row(0).sub[1], "Открыт");
+
+  s.port.lost();  // the device went away: the connection ends without a new list
+  ASSERT_EQ(t.r.portOpen, 0);
+  std::vector<std::string> events;  // the session log tells how the connection went
+  for (const std::string& line : s.log.lines)
+    if (line.starts_with("== ")) events.push_back(line);
+  EXPECT_EQ(events, (std::vector<std::string>{"== Открыт порт COM7", "== Закрыт порт COM7",
+                                               "== Ошибка доступа к порт COM7"}));
+  s.ports.Poll();
+  ASSERT_EQ(t.f.ListView1.Rows().size(), 2u);
+  EXPECT_EQ(Row(0).sub[1], "Доступен");
+  EXPECT_EQ(t.f.ListView1.Selected(), 0);
+}
+
 }  // namespace
 }  // namespace zhv

@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -106,9 +107,19 @@ class DialogOperator {
       title = dialog->windowTitle();
       const QFileInfo chosen(name_);
       dialog->setDirectory(chosen.absolutePath());
+      // The dialog lists the folder in the background and then selects the file it was
+      // opened with, replacing the name box: type only once the listing is complete.
+      auto* model = dialog->findChild<QFileSystemModel*>();
+      ASSERT_NE(model, nullptr);
+      const QModelIndex folder = model->index(chosen.absolutePath());
+      const int present = static_cast<int>(QDir(chosen.absolutePath()).entryList(QDir::Files).size());
+      if (!folder.isValid() || model->canFetchMore(folder) || model->rowCount(folder) < present) return;
       auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit");
       ASSERT_NE(edit, nullptr);
-      edit->setText(chosen.fileName());  // typed in
+      if (edit->text() != chosen.fileName()) {
+        edit->setText(chosen.fileName());  // typed in; saved on a later look if it stays
+        return;
+      }
       QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
     } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
       for (QAbstractButton* b : box->buttons()) {

@@ -12,17 +12,12 @@
 #include "platform/fakes.h"
 #include "platform/qt_serial.h"
 #include "platform/qt_services.h"
+#include "serial/qt_app.h"
 
 namespace zhv {
 namespace {
 
-QCoreApplication& App() {
-  static int argc = 1;
-  static char name[] = "real_port_test";
-  static char* argv[] = {name, nullptr};
-  static QCoreApplication app(argc, argv);
-  return app;
-}
+using test::App;
 
 struct RealPort : ::testing::Test {
   QProcess sim;

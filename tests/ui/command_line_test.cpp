@@ -1,8 +1,18 @@
-// The command line: parsed before any window, answered without a display.
+// The command line: its options, --help and --version without a display, and
+// the session log of a real run.
 #include <gtest/gtest.h>
 
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QTemporaryDir>
+#include <QThread>
 
 #include "ui/qt/CommandLine.h"
 
@@ -17,6 +27,11 @@ CommandLine Parse(QStringList args) {
 TEST(CommandLineTest, ReadsEachOptionAndNamesWhatItDoesNotKnow) {
   EXPECT_EQ(Parse({"--port", "/dev/ttyUSB0"}).port, "/dev/ttyUSB0");
   EXPECT_EQ(Parse({"--port=/dev/pts/3"}).port, "/dev/pts/3");
+  const CommandLine both = Parse({"--trace-file", "/tmp/s.log", "--port", "/dev/ttyUSB0"});
+  EXPECT_EQ(both.traceFile, "/tmp/s.log");
+  EXPECT_EQ(both.port, "/dev/ttyUSB0");
+  EXPECT_EQ(Parse({"--trace-file=a b.log"}).traceFile, "a b.log");
+  EXPECT_EQ(Parse({"--trace-file"}).error, QString::fromUtf8("не задан путь для параметра --trace-file"));
   EXPECT_TRUE(Parse({"-h"}).help);
   EXPECT_TRUE(Parse({"--version"}).version);
   EXPECT_TRUE(Parse({}).error.isEmpty());
@@ -61,6 +76,72 @@ TEST(CommandLineTest, HelpAndVersionAnswerWithoutADisplay) {
   // One language: no Qt English headings.
   EXPECT_FALSE(help.out.contains("Usage")) << help.out.toStdString();
   EXPECT_FALSE(help.out.contains("Options")) << help.out.toStdString();
+}
+
+// The real program with a session log, talking to a product played by the
+// test over a pseudo-terminal, then ended as a desktop session would end it.
+TEST(CommandLineTest, TraceFileHoldsTheWholeSession) {
+  int master = -1;
+  int slave = -1;
+  char name[256] = {};
+  ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
+  termios raw{};
+  tcgetattr(slave, &raw);
+  cfmakeraw(&raw);
+  tcsetattr(slave, TCSANOW, &raw);
+  QTemporaryDir dir;
+  const QString log = dir.filePath("session.log");
+  QProcess tool;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  tool.setProcessEnvironment(env);
+  tool.start(ZHV_TOOL_PATH, {"--port", name, "--trace-file", log});
+
+  // The first probe arrives; an unserved product answers it and is left alone.
+  QByteArray heard;
+  QElapsedTimer clock;
+  clock.start();
+  pollfd p{master, POLLIN, 0};
+  while (!heard.contains(QByteArray("\x0D\x00\x00\x00\x0D", 5)) && clock.elapsed() < 10000) {
+    char buffer[64];
+    if (poll(&p, 1, 100) > 0) {
+      const ssize_t n = read(master, buffer, sizeof buffer);
+      if (n > 0) heard.append(buffer, n);
+    }
+  }
+  ASSERT_TRUE(write(master, "\x0D\x07\x00\x00\x0A", 5) == 5);
+  const auto logText = [&log] {
+    QFile file(log);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+  };
+  while (!logText().contains("<: 0D 07 00 00 0A ")) {
+    ASSERT_LT(clock.elapsed(), 10000) << "the answer never reached the log";
+    QThread::msleep(50);
+  }
+  tool.terminate();  // closes the window: the farewell, then the port
+  ASSERT_TRUE(tool.waitForFinished(10000));
+  EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+  close(master);
+  close(slave);
+
+  QStringList lines;
+  for (const QString& line : logText().split('\n', Qt::SkipEmptyParts))
+    lines << line.mid(24);  // after the time stamp
+  const QString port = QString::fromUtf8(name);
+  EXPECT_EQ(lines, (QStringList{"== BToolZHV22MT " ZHV_VERSION ": начало сеанса", "== Открыт порт " + port,
+                                ">: 0D 00 00 00 0D ", "<: 0D 07 00 00 0A ", ">: 0D 00 10 01 00 1C ",
+                                "== Закрыт порт " + port}));
+}
+
+TEST(CommandLineTest, TraceFileThatCannotBeOpenedStopsTheStart) {
+  QProcess tool;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  tool.setProcessEnvironment(env);
+  tool.start(ZHV_TOOL_PATH, {"--trace-file", "/no/such/dir/session.log"});
+  ASSERT_TRUE(tool.waitForFinished(10000));
+  EXPECT_EQ(tool.exitCode(), 2);
+  EXPECT_TRUE(QString::fromUtf8(tool.readAllStandardError()).contains("/no/such/dir/session.log"));
 }
 
 }  // namespace

@@ -11,7 +11,8 @@ namespace zhv {
 struct CommandLine {
   bool help = false;
   bool version = false;
-  QString port;   // --port PATH: listed and opened at once
+  QString port;       // --port PATH: listed and opened at once
+  QString traceFile;  // --trace-file PATH: every frame appended there, time-stamped
   QString error;  // a Russian message naming what was not understood; empty when all was
 };
 

@@ -11,6 +11,7 @@
 #include "platform/qt_file.h"
 #include "platform/qt_serial.h"
 #include "platform/qt_services.h"
+#include "platform/qt_session_log.h"
 #include "ui/qt/CommandLine.h"
 #include "ui/qt/FormView.h"
 #include "ui/qt/SaveDialog.h"
@@ -58,6 +59,15 @@ int main(int argc, char* argv[]) {
     return 2;
   }
   const std::string port = options.port.toStdString();
+  zhv::QtSessionLog log;
+  if (!options.traceFile.isEmpty()) {
+    if (!log.Open(options.traceFile)) {
+      std::fprintf(stderr, "BToolZHV22MT: журнал сеанса %s: %s\n", options.traceFile.toLocal8Bit().constData(),
+                   log.Error().toLocal8Bit().constData());
+      return 2;
+    }
+    log.Write("== BToolZHV22MT " ZHV_VERSION ": начало сеанса");
+  }
 
   zhv::QtSerialPort serial;
   zhv::QtPortEnumerator ports(port.empty() ? std::vector<std::string>{}
@@ -67,7 +77,7 @@ int main(int argc, char* argv[]) {
   zhv::QtMessagePump pump;
   zhv::QtExportFile file;
   zhv::QtSaveDialog saveDialog;
-  zhv::Tool tool(zhv::Platform{serial, ports, locale, clock, pump, file, saveDialog});
+  zhv::Tool tool(zhv::Platform{serial, ports, locale, clock, pump, file, saveDialog, log});
 
   zhv::FormView view(tool.f);
   view.onClose = [&tool] { zhv::FormClose(tool); };
