@@ -205,7 +205,7 @@ void ExchangeTick(Tool& t) {
       }
       break;
     case st::kStatusIdle:
-      if (TakePending(r) || Parked(r)) break;
+      if (TakePending(t) || Parked(r)) break;
       Send(t, cat::kReadStatus, {});
       r.state = st::kAwaitStatus;
       break;
@@ -214,7 +214,7 @@ void ExchangeTick(Tool& t) {
         AcceptStatus(t);
       break;
     case st::kIdle:
-      if (TakePending(r) || Parked(r)) break;
+      if (TakePending(t) || Parked(r)) break;
       ++r.timeoutCounter;
       if (r.rxDeviceType == cat::kTypeStorage) {
         if (r.timeoutCounter >= kStorageOffsetTicks) r.state = st::kStorageStatus;
@@ -289,7 +289,7 @@ void ExchangeTick(Tool& t) {
       }
       break;
     case st::kStorageIdle:
-      if (TakePending(r) || Parked(r)) break;
+      if (TakePending(t) || Parked(r)) break;
       if (++r.timeoutCounter >= kStorageOffsetTicks) r.state = st::kStatusIdle;
       break;
     case st::kParked:

@@ -69,8 +69,10 @@ bool AwaitEither(ExchangeRecord& r, Answer first, Answer second, std::int32_t re
   return Judge(r, expected, retry, count);
 }
 
-bool TakePending(ExchangeRecord& r) {
+bool TakePending(Tool& t) {
+  ExchangeRecord& r = t.r;
   if (r.pending == cat::kPendNone) return false;
+  if (r.pending != cat::kPendStorage) DropUnstartedReadOut(t);
   r.state = r.pending;
   return true;
 }

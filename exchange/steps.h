@@ -38,8 +38,9 @@ struct Answer {
 };
 bool AwaitEither(ExchangeRecord& r, Answer first, Answer second, std::int32_t retry, Count count);
 
-// An idle state's first look: jumps to the pending command's first state.
-bool TakePending(ExchangeRecord& r);
+// An idle state's first look: jumps to the pending command's first state. A
+// read-out requested but displaced from the slot by another command is dropped.
+bool TakePending(Tool& t);
 
 // The control buttons back, the editing lock decided, nothing pending.
 void CommandFinish(Tool& t);

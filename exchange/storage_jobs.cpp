@@ -288,6 +288,10 @@ void DropUnsentDivider(Tool& t) {
   t.f.Button10242.SetEnabled(true);
 }
 
+void DropUnstartedReadOut(Tool& t) {
+  if ((t.r.readOutFlags & kReadOutRunning) == cat::kReadRequested) FinishReadOut(t, ReadOutEnd::Interrupted);
+}
+
 void DropStorageJobs(Tool& t) {
   ExchangeRecord& r = t.r;
   FinishReadOut(t, ReadOutEnd::Interrupted);

@@ -355,6 +355,33 @@ TEST_F(ReadOut, UpdatePressedDuringAReadOutComesBack) {
   EXPECT_FALSE(RunUntilRequest(0x38, 200));
 }
 
+// A control button or "Обновить" pressed before the read-out's first request
+// takes the one pending slot: the read-out will not run, so it must not keep
+// its file open and the file buttons off until some later posting.
+TEST_F(ReadOut, DisplacedBeforeItBeganClosesItsFileAndGivesTheButtonsBack) {
+  struct Case {
+    Control* button;
+    Bytes request;
+  };
+  for (const Case& c : {Case{&t.f.Button102, {0x10, 0x01}}, Case{&t.f.Button101, {0x10, 0x02}},
+                        Case{&t.f.Button10242, {0x38, 0x00, 0x00}}}) {
+    SCOPED_TRACE(c.button->Name());
+    t.f.Button1.Click();  // each case on a fresh connection
+    Connect();
+    Choose(kFile, true);
+    Start(t.f.RadioButton10321);
+    c.button->Click();
+    ASSERT_TRUE(TickUntilSent());
+    EXPECT_EQ(LastRequest(), c.request);
+    EXPECT_FALSE(s.file.open);
+    EXPECT_EQ(Disk(), kHeader);
+    EXPECT_TRUE(FileButtons());
+    EXPECT_EQ(t.r.readOutFlags & 0x30, 0);
+    EXPECT_EQ(t.f.Panel1030.Text(), "Чтение прервано, записано записей: 0");
+    EXPECT_EQ(t.f.Panel1030.Colour(), clr::Red);
+  }
+}
+
 TEST_F(ReadOut, ProgressShowsTheRecordsWrittenSoFar) {
   Choose(kFile, true);
   Start(t.f.RadioButton10321);
