@@ -71,8 +71,8 @@ bool AwaitEither(ExchangeRecord& r, Answer first, Answer second, std::int32_t re
 
 bool TakePending(Tool& t) {
   ExchangeRecord& r = t.r;
-  if (r.pending == cat::kPendNone) return false;
   if (r.pending != cat::kPendStorage) DropUnstartedReadOut(t);
+  if (r.pending == cat::kPendNone) return false;
   r.state = r.pending;
   return true;
 }

@@ -39,7 +39,8 @@ struct Answer {
 bool AwaitEither(ExchangeRecord& r, Answer first, Answer second, std::int32_t retry, Count count);
 
 // An idle state's first look: jumps to the pending command's first state. A
-// read-out requested but displaced from the slot by another command is dropped.
+// requested read-out that has lost the slot before it began (another command
+// took it, or a running command's finish cleared it) is dropped.
 bool TakePending(Tool& t);
 
 // The control buttons back, the editing lock decided, nothing pending.

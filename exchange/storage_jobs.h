@@ -20,8 +20,8 @@ std::uint8_t StorageSetupByte(const Tool& t);
 // finish then drops the divider request: the button must come back.
 void DropUnsentDivider(Tool& t);
 
-// Another command took the pending slot before a requested read-out began, so
-// it will not run: its file is closed and the file buttons come back.
+// A requested read-out that has lost the pending slot before it began will not
+// run: its file is closed and the file buttons come back.
 void DropUnstartedReadOut(Tool& t);
 
 // The connection has ended: a read-out under way closes its file with what it

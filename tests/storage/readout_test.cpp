@@ -356,8 +356,9 @@ TEST_F(ReadOut, UpdatePressedDuringAReadOutComesBack) {
 }
 
 // A control button or "Обновить" pressed before the read-out's first request
-// takes the one pending slot: the read-out will not run, so it must not keep
-// its file open and the file buttons off until some later posting.
+// takes the one pending slot, and a read-out started while "Вкл." runs is
+// cleared by its finish: the read-out will not run, so it must not keep its
+// file open and the file buttons off until some later posting.
 TEST_F(ReadOut, DisplacedBeforeItBeganClosesItsFileAndGivesTheButtonsBack) {
   struct Case {
     Control* button;
@@ -380,6 +381,21 @@ TEST_F(ReadOut, DisplacedBeforeItBeganClosesItsFileAndGivesTheButtonsBack) {
     EXPECT_EQ(t.f.Panel1030.Text(), "Чтение прервано, записано записей: 0");
     EXPECT_EQ(t.f.Panel1030.Colour(), clr::Red);
   }
+
+  t.f.Button1.Click();
+  Connect();
+  t.f.Button102.Click();
+  ASSERT_TRUE(TickUntilSent());
+  Choose(kFile, true);
+  Start(t.f.RadioButton10321);
+  Answer(0x10, {0x03, 0x21, 130, 27 << 2, 0x34, 0x12});  // USB control on: "Вкл." finishes
+  ASSERT_TRUE(RunUntilRequest(0x60));
+  Answer(0x60, Bytes(30, 0));
+  EXPECT_FALSE(RunUntilRequest(0x40, 120));
+  EXPECT_FALSE(s.file.open);
+  EXPECT_TRUE(FileButtons());
+  EXPECT_EQ(t.r.readOutFlags & 0x30, 0);
+  EXPECT_EQ(t.f.Panel1030.Text(), "Чтение прервано, записано записей: 0");
 }
 
 TEST_F(ReadOut, ProgressShowsTheRecordsWrittenSoFar) {
