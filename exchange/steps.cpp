@@ -6,6 +6,7 @@
 #include "exchange/startup.h"
 #include "exchange/states.h"
 #include "exchange/storage_jobs.h"
+#include "link/Vcom_io.h"
 
 namespace zhv {
 
@@ -21,7 +22,8 @@ void FillAndSend(Tool& t, std::uint8_t command, std::initializer_list<std::uint8
 }
 
 // The common wait once the expected command is known to match and the length is judged.
-bool Judge(ExchangeRecord& r, bool expected, std::int32_t retry, Count count) {
+bool Judge(Tool& t, bool expected, std::int32_t retry, Count count) {
+  ExchangeRecord& r = t.r;
   if (count == Count::EveryTick) ++r.timeoutCounter;
   if (r.frameReady == 0) {
     if (count == Count::Frameless) ++r.timeoutCounter;
@@ -29,7 +31,10 @@ bool Judge(ExchangeRecord& r, bool expected, std::int32_t retry, Count count) {
     return false;
   }
   r.frameReady = 0;
-  if (!expected) r.state = retry;
+  if (!expected) {
+    DropReceived(t);
+    r.state = retry;
+  }
   return expected;
 }
 
@@ -50,23 +55,24 @@ void SendKeepingTimeout(Tool& t, std::uint8_t command, std::initializer_list<std
   FillAndSend(t, command, data);
 }
 
-bool Await(ExchangeRecord& r, std::uint8_t command, std::uint8_t length, std::int32_t retry,
-           Count count) {
+bool Await(Tool& t, std::uint8_t command, std::uint8_t length, std::int32_t retry, Count count) {
+  const ExchangeRecord& r = t.r;
   // The received fields are read only once a frame is held.
   const bool expected = r.frameReady && r.rxCommand == command && r.rxLength == length;
-  return Judge(r, expected, retry, count);
+  return Judge(t, expected, retry, count);
 }
 
-bool AwaitAtLeast(ExchangeRecord& r, std::uint8_t command, std::uint8_t minLength,
-                  std::int32_t retry, Count count) {
+bool AwaitAtLeast(Tool& t, std::uint8_t command, std::uint8_t minLength, std::int32_t retry, Count count) {
+  const ExchangeRecord& r = t.r;
   const bool expected = r.frameReady && r.rxCommand == command && r.rxLength >= minLength;
-  return Judge(r, expected, retry, count);
+  return Judge(t, expected, retry, count);
 }
 
-bool AwaitEither(ExchangeRecord& r, Answer first, Answer second, std::int32_t retry, Count count) {
+bool AwaitEither(Tool& t, Answer first, Answer second, std::int32_t retry, Count count) {
+  const ExchangeRecord& r = t.r;
   auto is = [&r](Answer a) { return r.rxCommand == a.command && r.rxLength == a.length; };
   const bool expected = r.frameReady && (is(first) || is(second));
-  return Judge(r, expected, retry, count);
+  return Judge(t, expected, retry, count);
 }
 
 bool TakePending(Tool& t) {

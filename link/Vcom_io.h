@@ -14,6 +14,9 @@ inline constexpr int kInterByteTimeoutTicks = 5;
 // decides what a lost link means).
 bool SendFrame(Tool& t);
 void ReceiveFrame(Tool& t);
+// Drops what has been received and not yet made into a frame: the rest of the
+// last read, a frame begun, and whatever the port has queued.
+void DropReceived(Tool& t);
 void ClosePort(Tool& t);
 void ShowPortError(Tool& t);
 void AddTraceLine(Tool& t);
