@@ -179,7 +179,7 @@ void Session::Chaos() {
     } else if (op < 217) {
       PassPhrase();
     } else if (op < 222) {
-      StartReadOut();
+      Sequence();
     } else if (op < 226) {
       DoubleClickPort();
     } else if (op < 230) {
@@ -293,19 +293,44 @@ void Session::PassPhrase() {
   }
 }
 
-// The operator's whole sequence: a layout and open mode, the file, a read mode, the start.
-void Session::StartReadOut() {
+// Presses the controls in turn, as far as each can be reached.
+void Session::Press(std::initializer_list<Control*> controls) {
+  for (Control* c : controls) {
+    if (!Reachable(*c)) return;
+    c->Click();
+    ++SessionTotals().clicks;
+  }
+}
+
+// What an operator does in several steps, each of which random clicks would
+// seldom line up: a read-out, the clock, the storage set-up, the divider, INIT.
+void Session::Sequence() {
   TForm1& f = t.f;
-  if (!Reachable(f.Button1030) || !Reachable(f.Button10310)) return;
   const int how = in_.Byte();
-  (how & 1 ? f.RadioButton103112 : f.RadioButton103111).Click();
-  (how & 2 ? f.RadioButton103122 : f.RadioButton103121).Click();
-  s.saveDialog.answer = how & 4 ? "b.txt" : "a.csv";
-  f.Button10310.Click();
-  Control* modes[] = {&f.RadioButton10321, &f.RadioButton10322, &f.RadioButton10323};
-  modes[(how >> 3) % 3]->Click();
-  f.Button1030.Click();
-  SessionTotals().clicks += 6;
+  switch (how % 6) {
+    case 0:
+    case 1:  // a read-out: open mode, layout, the file, read mode, start
+      s.saveDialog.answer = how & 8 ? "b.txt" : "a.csv";
+      Press({how & 16 ? &f.RadioButton103112 : &f.RadioButton103111,
+             how & 32 ? &f.RadioButton103122 : &f.RadioButton103121, &f.Button10310,
+             std::array{&f.RadioButton10321, &f.RadioButton10322, &f.RadioButton10323}[how / 64 % 3],
+             &f.Button1030});
+      break;
+    case 2:  // the clock from the unit's or the PC's time
+      Press({how & 8 ? &f.Button10222 : &f.Button10223, &f.Button10221});
+      break;
+    case 3:  // the storage set-up
+      if (how & 8) Press({&f.CheckBox10236});
+      if (how & 16) Press({&f.CheckBox10235});
+      Press({&f.Button10230});
+      break;
+    case 4:  // the divider, read or set
+      Press({how & 8 ? &f.Button10242 : &f.Button10241});
+      break;
+    default:  // INIT on either sensor tab, then the pass phrase
+      Press({how & 8 ? &f.Button125 : &f.Button225});
+      PassPhrase();
+  }
 }
 
 void Session::DoubleClickPort() {

@@ -42,7 +42,8 @@ class Session {
   void Click();
   void Type();
   void PassPhrase();
-  void StartReadOut();
+  void Press(std::initializer_list<Control*> controls);
+  void Sequence();
   void DoubleClickPort();
   void Unplug();
   void Close();
