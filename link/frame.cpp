@@ -126,6 +126,10 @@ void ReceiveFrame(Tool& t) {
   }
 }
 
+bool BytesWaiting(Tool& t) {
+  return t.r.readPos < t.r.bytesRead || (t.r.portOpen && t.p.port.QueuedBytes() > 0);
+}
+
 void DropReceived(Tool& t) {
   ExchangeRecord& r = t.r;
   r.readPos = r.bytesRead;

@@ -64,6 +64,7 @@ bool OpenPort(Tool& t) {
   }
 
   r.portOpen = 1;
+  r.linkLost = 0;
   list.SetSubItem(row, 1, "Открыт");
   // Bytes left over from an earlier connection belong to nobody now.
   r.readPos = r.bytesRead = 0;

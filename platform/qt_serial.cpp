@@ -1,6 +1,7 @@
 #include "platform/qt_serial.h"
 
 #include <QMetaObject>
+#include <algorithm>
 
 namespace zhv {
 
@@ -10,6 +11,7 @@ QtSerialPort::QtSerialPort() {
 
 bool QtSerialPort::Open(const std::string& name) {
   lostReported_ = false;
+  left_.clear();
   port_.setPortName(QString::fromStdString(name));
   return port_.open(QIODevice::ReadWrite);  // Qt locks the device: no sharing
 }
@@ -28,11 +30,17 @@ bool QtSerialPort::SetLineSettings(const LineSettings& s) {
 bool QtSerialPort::Purge() { return port_.clear(QSerialPort::AllDirections); }
 
 std::size_t QtSerialPort::QueuedBytes() {
-  const qint64 n = port_.isOpen() ? port_.bytesAvailable() : 0;
+  const qint64 n = port_.isOpen() ? port_.bytesAvailable() : left_.size();
   return n > 0 ? static_cast<std::size_t>(n) : 0;
 }
 
 std::size_t QtSerialPort::Read(std::uint8_t* buffer, std::size_t max) {
+  if (!port_.isOpen()) {
+    const auto n = std::min(max, static_cast<std::size_t>(left_.size()));
+    std::copy_n(left_.constData(), n, reinterpret_cast<char*>(buffer));
+    left_.remove(0, static_cast<qsizetype>(n));
+    return n;
+  }
   const qint64 n = port_.read(reinterpret_cast<char*>(buffer), static_cast<qint64>(max));
   return n > 0 ? static_cast<std::size_t>(n) : 0;
 }
@@ -45,6 +53,7 @@ bool QtSerialPort::Write(const std::uint8_t* data, std::size_t count) {
 }
 
 void QtSerialPort::Close() {
+  left_.clear();
   if (port_.isOpen()) port_.close();
 }
 
@@ -56,11 +65,13 @@ void QtSerialPort::OnError(QSerialPort::SerialPortError error) {
   if (!linkGone || !port_.isOpen() || lostReported_) return;
   lostReported_ = true;
   // Not from inside the port's own notification: close once it has returned.
+  // What arrived before is kept for the tool to read: it may end a read-out.
   QMetaObject::invokeMethod(
       this,
       [this] {
+        left_ = port_.readAll();
+        port_.close();
         if (lost_) lost_();
-        Close();
       },
       Qt::QueuedConnection);
 }

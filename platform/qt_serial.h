@@ -27,6 +27,8 @@ class QtSerialPort : public QObject, public ISerialPort {
   QSerialPort port_;
   std::function<void()> lost_;
   bool lostReported_ = false;
+  QByteArray left_;  // what arrived before the device went, not yet read
+
 };
 
 }  // namespace zhv

@@ -82,6 +82,7 @@ bool Serve(const zhv::sim::Endpoint& e, bool realDevice, zhv::sim::Unit& unit, F
   constexpr std::size_t kOutputLimit = 65536;  // nobody reading: drop rather than grow
   using Clock = std::chrono::steady_clock;
   auto last = Clock::now();
+  Clock::time_point hungUpAt{};
   std::vector<std::uint8_t> pending;
   std::uint8_t buffer[256];
   while (!g_stop) {
@@ -116,9 +117,15 @@ bool Serve(const zhv::sim::Endpoint& e, bool realDevice, zhv::sim::Unit& unit, F
       if (n > 0) pending.erase(pending.begin(), pending.begin() + n);
       if (pending.size() > kOutputLimit) pending.clear();
     }
-    if (unit.HungUp()) {
-      std::fprintf(stderr, "zhv22-sim: отключение после %d блоков записей\n", unit.BlocksServed());
-      return true;
+    // Hanging up discards what the tool has not read yet: let it take the last
+    // block first, as a real line would have delivered it (two seconds at most).
+    if (unit.HungUp() && pending.empty()) {
+      if (hungUpAt == Clock::time_point{}) hungUpAt = now;
+      const auto waited = now - hungUpAt;
+      if ((waited >= std::chrono::milliseconds(20) && UnreadByTool(e) == 0) || waited >= std::chrono::seconds(2)) {
+        std::fprintf(stderr, "zhv22-sim: отключение после %d блоков записей\n", unit.BlocksServed());
+        return true;
+      }
     }
   }
   return true;

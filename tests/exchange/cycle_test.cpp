@@ -244,6 +244,7 @@ TEST_F(Cycle, UnplugMidSessionReturnsToThePortList) {
   Start(0x11, 27);
   Seconds(2);
   port.Unplug();
+  t().f.Timer1.OnTimer();  // the tick after the loss ends the connection
   EXPECT_FALSE(t().f.Timer1.Enabled());
   EXPECT_EQ(t().f.Panel1.Text(), "Ошибка доступа к порт SIM1");
   EXPECT_FALSE(t().f.TabSheet2.Visible());

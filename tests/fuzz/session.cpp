@@ -431,7 +431,9 @@ void Session::Check() {
   Require(r.paramOffset <= 30, "the parameter offset names a word of the block");
   Require(r.recordsWritten >= 0, "the count of records written is not negative");
   Require(t.f.Timer1.Enabled() == (r.portOpen == 1) || closed_, "the timer runs while the port is open");
-  Require(s.port.open == (r.portOpen == 1), "the port is open exactly while the tool holds it");
+  // A device gone is let go of at the tick after, once what it sent is taken.
+  Require(r.portOpen == 1 ? s.port.open || r.linkLost == 1 : !s.port.open,
+          "the port is open exactly while the tool holds it");
   if (r.portOpen == 0 && !closed_) {  // the no-device state (a closed window keeps what it showed)
     Require(t.f.PageControl1.ActivePage() == 0, "no device: the first tab is shown");
     for (const Control* tab : {&t.f.TabSheet2, &t.f.TabSheet3, &t.f.TabSheet4, &t.f.TabSheet5, &t.f.TabSheet6})

@@ -482,8 +482,24 @@ struct Interrupted : ReadOut {
 TEST_F(Interrupted, Unplug) {
   ReadOneBlock();
   s.port.lost();
+  Tick();
   ExpectClosedWithTheFirstBlock();
   ExpectAFreshStart();
+}
+
+// The unit's next block was on its way when the port went: it arrived, so it
+// is written before the connection ends.
+TEST_F(Interrupted, BlockThatArrivedBeforeTheUnplugIsKept) {
+  ReadOneBlock();
+  DeliverAt(16, 16);
+  s.port.failWrite = true;  // the device is gone: nothing more can be sent
+  s.port.lost();
+  Tick(3);
+  EXPECT_FALSE(t.f.Timer1.Enabled());
+  EXPECT_FALSE(s.file.open);
+  EXPECT_EQ(Disk(), kHeader + Rendered(0, 32));
+  EXPECT_EQ(t.f.Panel1030.Text(), "Чтение прервано, записано записей: 32");
+  EXPECT_EQ(t.f.Panel1.Text(), "Ошибка доступа к порт COM3");
 }
 
 TEST_F(Interrupted, ResetAndRefreshTheDeviceList) {
@@ -514,6 +530,7 @@ TEST_F(Interrupted, BlockAwaitingItsAcknowledgementIsKept) {
   Tick(40);
   ASSERT_EQ(LastRequest(), (Bytes{0x48}));
   s.port.lost();
+  Tick();
   EXPECT_EQ(Disk(), kHeader + Rendered(0, 12));
   EXPECT_EQ(t.f.Panel1030.Text(), "Чтение прервано, записано записей: 12");
 }
