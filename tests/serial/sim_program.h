@@ -18,16 +18,9 @@
 #include "platform/qt_file.h"
 #include "platform/qt_serial.h"
 #include "platform/qt_services.h"
+#include "serial/qt_app.h"
 
 namespace zhv::test {
-
-inline QCoreApplication& App() {
-  static int argc = 1;
-  static char name[] = "serial_tests";
-  static char* argv[] = {name, nullptr};
-  static QCoreApplication app(argc, argv);
-  return app;
-}
 
 // Runs the event loop until the condition holds or the time is up.
 template <typename F>
