@@ -43,6 +43,7 @@ class Session {
   void Type();
   void PassPhrase();
   void Press(std::initializer_list<Control*> controls);
+  void StartReadOut(std::uint8_t how);
   void Sequence();
   void DoubleClickPort();
   void Unplug();
