@@ -119,10 +119,11 @@ bool Serve(const zhv::sim::Endpoint& e, bool realDevice, zhv::sim::Unit& unit, F
     }
     // Hanging up discards what the tool has not read yet: let it take the last
     // block first, as a real line would have delivered it (two seconds at most).
-    if (unit.HungUp() && pending.empty()) {
+    if (unit.HungUp()) {
       if (hungUpAt == Clock::time_point{}) hungUpAt = now;
       const auto waited = now - hungUpAt;
-      if ((waited >= std::chrono::milliseconds(20) && UnreadByTool(e) == 0) || waited >= std::chrono::seconds(2)) {
+      const bool taken = pending.empty() && UnreadByTool(e) == 0;
+      if ((waited >= std::chrono::milliseconds(20) && taken) || waited >= std::chrono::seconds(2)) {
         std::fprintf(stderr, "zhv22-sim: отключение после %d блоков записей\n", unit.BlocksServed());
         return true;
       }
