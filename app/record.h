@@ -24,6 +24,7 @@ struct ExchangeRecord {
   // --- port
   std::string portName;
   std::uint8_t portOpen = 0;
+  std::uint8_t linkLost = 0;  // the device has gone; what it sent is still being taken
 
   // --- transmit
   Bytes256 request{};  // [2] command, [3] length, [4..] data

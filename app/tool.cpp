@@ -20,9 +20,10 @@ Tool::Tool(Platform platform) : p(platform) {
   BindCalibration(*this);
   BindClock(*this);
   BindReadOut(*this);
-  // The device behind the port vanished: the same ending as a failed write.
+  // The device behind the port vanished: the poll tick takes what it sent
+  // before, then ends the connection as a failed write does.
   p.port.SetLostHandler([this] {
-    if (r.portOpen == 1) DropConnection(*this);
+    if (r.portOpen == 1) r.linkLost = 1;
   });
 }
 

@@ -92,7 +92,7 @@ void SendUnitControl(Tool& t) {
 // States 9 and 10: repeat the request until the unit shows the wanted USB control state.
 void AwaitUsbControl(Tool& t, bool wantOn) {
   ExchangeRecord& r = t.r;
-  if (!Await(r, cat::kUnitControl, cat::kUnitControlAnswerLen, st::kUnitControl)) return;
+  if (!Await(t, cat::kUnitControl, cat::kUnitControlAnswerLen, st::kUnitControl)) return;
   r.status0 = r.rxData[0];
   r.status1 = r.rxData[1];
   if (((r.status0 & 1) != 0) == wantOn) {
@@ -186,7 +186,7 @@ void ExchangeTick(Tool& t) {
       r.state = st::kAwaitIdentify;
       break;
     case st::kAwaitIdentify:
-      if (Await(r, cat::kUnitControl, cat::kUnitControlAnswerLen, st::kIdentify))
+      if (Await(t, cat::kUnitControl, cat::kUnitControlAnswerLen, st::kIdentify))
         AcceptIdentification(t);
       break;
     case st::kReadParams:
@@ -195,7 +195,7 @@ void ExchangeTick(Tool& t) {
       r.state = st::kAwaitParams;
       break;
     case st::kAwaitParams:
-      if (Await(r, cat::kReadParams, cat::kParamsAnswerLen, st::kReadParams)) {
+      if (Await(t, cat::kReadParams, cat::kParamsAnswerLen, st::kReadParams)) {
         // Editing unlocks before the re-read that ends a command is answered. A write
         // posted meanwhile holds the operator's word in the block: this older copy must
         // not replace it, or the old value would be sent. The write reads afresh anyway.
@@ -208,16 +208,16 @@ void ExchangeTick(Tool& t) {
       }
       break;
     case st::kStatusIdle:
-      if (TakePending(r) || Parked(r)) break;
+      if (TakePending(t) || Parked(r)) break;
       Send(t, cat::kReadStatus, {});
       r.state = st::kAwaitStatus;
       break;
     case st::kAwaitStatus:
-      if (Await(r, cat::kReadStatus, cat::kStatusAnswerLen, st::kStatusIdle, Count::EveryTick))
+      if (Await(t, cat::kReadStatus, cat::kStatusAnswerLen, st::kStatusIdle, Count::EveryTick))
         AcceptStatus(t);
       break;
     case st::kIdle:
-      if (TakePending(r) || Parked(r)) break;
+      if (TakePending(t) || Parked(r)) break;
       ++r.timeoutCounter;
       if (r.rxDeviceType == cat::kTypeStorage) {
         if (r.timeoutCounter >= kStorageOffsetTicks) r.state = st::kStorageStatus;
@@ -229,7 +229,7 @@ void ExchangeTick(Tool& t) {
       SendUnitControl(t);
       break;
     case st::kAwaitRestart:  // read everything again from the parameter block
-      if (Await(r, cat::kUnitControl, cat::kUnitControlAnswerLen, st::kUnitControl)) {
+      if (Await(t, cat::kUnitControl, cat::kUnitControlAnswerLen, st::kUnitControl)) {
         r.pending = cat::kPendNone;
         r.firstPass = 0;
         IdentificationTail(t, st::kReadParams);
@@ -249,7 +249,7 @@ void ExchangeTick(Tool& t) {
       r.state = st::kAwaitWord;
       break;
     case st::kAwaitWord:
-      if (Await(r, cat::kWriteWord, cat::kWriteWordAnswerLen, st::kWriteWord))
+      if (Await(t, cat::kWriteWord, cat::kWriteWordAnswerLen, st::kWriteWord))
         AcceptWordWritten(t);
       break;
     case st::kSetSupply:
@@ -258,7 +258,7 @@ void ExchangeTick(Tool& t) {
       r.state = st::kAwaitSupply;
       break;
     case st::kAwaitSupply:
-      if (Await(r, cat::kSupplyAnswer, cat::kSupplyAnswerLen, st::kSetSupply))
+      if (Await(t, cat::kSupplyAnswer, cat::kSupplyAnswerLen, st::kSetSupply))
         AcceptSupplySetpoint(t);
       break;
     case st::kCalibrate:
@@ -267,7 +267,7 @@ void ExchangeTick(Tool& t) {
       r.state = st::kAwaitCalibration;
       break;
     case st::kAwaitCalibration:
-      if (Await(r, cat::kCalibrate, cat::kCalibrateAnswerLen, st::kCalibrate))
+      if (Await(t, cat::kCalibrate, cat::kCalibrateAnswerLen, st::kCalibrate))
         AcceptCalibration(t);
       break;
     case st::kRewriteEeprom:
@@ -276,7 +276,7 @@ void ExchangeTick(Tool& t) {
       r.state = st::kAwaitEeprom;
       break;
     case st::kAwaitEeprom:
-      if (Await(r, cat::kRewriteEeprom, cat::kEepromAnswerLen, st::kRewriteEeprom))
+      if (Await(t, cat::kRewriteEeprom, cat::kEepromAnswerLen, st::kRewriteEeprom))
         AcceptEepromRewrite(t);
       break;
     case st::kStorageStatus:
@@ -285,14 +285,14 @@ void ExchangeTick(Tool& t) {
       r.state = st::kAwaitStorageStatus;
       break;
     case st::kAwaitStorageStatus:
-      if (Await(r, cat::kStorageStatus, cat::kStorageStatusAnswerLen, st::kStorageStatus,
+      if (Await(t, cat::kStorageStatus, cat::kStorageStatusAnswerLen, st::kStorageStatus,
                 Count::EveryTick)) {
         ShowStorageStatus(t);
         r.state = st::kStorageIdle;
       }
       break;
     case st::kStorageIdle:
-      if (TakePending(r) || Parked(r)) break;
+      if (TakePending(t) || Parked(r)) break;
       if (++r.timeoutCounter >= kStorageOffsetTicks) r.state = st::kStatusIdle;
       break;
     case st::kParked:

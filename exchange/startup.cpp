@@ -132,6 +132,9 @@ void Timer1Timer(Tool& t) {
     ExchangeTick(t);
   }
   WatchSilence(t);
+  // Once the device has gone, the frames it sent before are taken first; then
+  // the connection ends, unless a write in between has ended it already.
+  if (r.linkLost == 1 && r.portOpen == 1 && !BytesWaiting(t)) DropConnection(t);
 }
 
 void IdentifyDevice(Tool& t) {

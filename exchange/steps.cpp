@@ -7,6 +7,7 @@
 #include "exchange/startup.h"
 #include "exchange/states.h"
 #include "exchange/storage_jobs.h"
+#include "link/Vcom_io.h"
 
 namespace zhv {
 
@@ -22,7 +23,8 @@ void FillAndSend(Tool& t, std::uint8_t command, std::initializer_list<std::uint8
 }
 
 // The common wait once the expected command is known to match and the length is judged.
-bool Judge(ExchangeRecord& r, bool expected, std::int32_t retry, Count count) {
+bool Judge(Tool& t, bool expected, std::int32_t retry, Count count) {
+  ExchangeRecord& r = t.r;
   if (count == Count::EveryTick) ++r.timeoutCounter;
   if (r.frameReady == 0) {
     if (count == Count::Frameless) ++r.timeoutCounter;
@@ -33,6 +35,7 @@ bool Judge(ExchangeRecord& r, bool expected, std::int32_t retry, Count count) {
   if (expected) {
     NoteAnswer(r);
   } else {
+    DropReceived(t);
     r.state = retry;
   }
   return expected;
@@ -55,26 +58,29 @@ void SendKeepingTimeout(Tool& t, std::uint8_t command, std::initializer_list<std
   FillAndSend(t, command, data);
 }
 
-bool Await(ExchangeRecord& r, std::uint8_t command, std::uint8_t length, std::int32_t retry,
-           Count count) {
+bool Await(Tool& t, std::uint8_t command, std::uint8_t length, std::int32_t retry, Count count) {
+  const ExchangeRecord& r = t.r;
   // The received fields are read only once a frame is held.
   const bool expected = r.frameReady && r.rxCommand == command && r.rxLength == length;
-  return Judge(r, expected, retry, count);
+  return Judge(t, expected, retry, count);
 }
 
-bool AwaitAtLeast(ExchangeRecord& r, std::uint8_t command, std::uint8_t minLength,
-                  std::int32_t retry, Count count) {
+bool AwaitAtLeast(Tool& t, std::uint8_t command, std::uint8_t minLength, std::int32_t retry, Count count) {
+  const ExchangeRecord& r = t.r;
   const bool expected = r.frameReady && r.rxCommand == command && r.rxLength >= minLength;
-  return Judge(r, expected, retry, count);
+  return Judge(t, expected, retry, count);
 }
 
-bool AwaitEither(ExchangeRecord& r, Answer first, Answer second, std::int32_t retry, Count count) {
+bool AwaitEither(Tool& t, Answer first, Answer second, std::int32_t retry, Count count) {
+  const ExchangeRecord& r = t.r;
   auto is = [&r](Answer a) { return r.rxCommand == a.command && r.rxLength == a.length; };
   const bool expected = r.frameReady && (is(first) || is(second));
-  return Judge(r, expected, retry, count);
+  return Judge(t, expected, retry, count);
 }
 
-bool TakePending(ExchangeRecord& r) {
+bool TakePending(Tool& t) {
+  ExchangeRecord& r = t.r;
+  if (r.pending != cat::kPendStorage) DropUnstartedReadOut(t);
   if (r.pending == cat::kPendNone) return false;
   r.state = r.pending;
   return true;

@@ -224,7 +224,7 @@ void StorageJobTick(Tool& t) {
       SetClock(t);
       break;
     case st::kAwaitClock:
-      if (Await(r, cat::kSetClock, cat::kSetClockAnswerLen, st::kSetClock, Count::EveryTick)) {
+      if (Await(t, cat::kSetClock, cat::kSetClockAnswerLen, st::kSetClock, Count::EveryTick)) {
         r.timeoutCounter = 0;
         Clear(r.clockSetFlags, cat::kJobBits);
         EndJob(t);
@@ -234,7 +234,7 @@ void StorageJobTick(Tool& t) {
       ChangeSetup(t);
       break;
     case st::kAwaitSetup:
-      if (AwaitEither(r, {cat::kStorageSetup, cat::kStorageSetupAnswerLen},
+      if (AwaitEither(t, {cat::kStorageSetup, cat::kStorageSetupAnswerLen},
                       {cat::kStorageSetupAltAnswer, cat::kStorageSetupAltAnswerLen}, st::kStorageSetup,
                       Count::EveryTick)) {
         r.timeoutCounter = 0;
@@ -246,19 +246,19 @@ void StorageJobTick(Tool& t) {
       StartReadOut(t);
       break;
     case st::kAwaitReadAt:
-      if (Await(r, cat::kReadAt, cat::kReadAtAnswerLen, st::kReadOut, Count::EveryTick))
+      if (Await(t, cat::kReadAt, cat::kReadAtAnswerLen, st::kReadOut, Count::EveryTick))
         AcceptAnnouncement(t, st::kAwaitRecordsAt);
       break;
     case st::kAwaitRecordsAt:
-      if (AwaitAtLeast(r, cat::kRecordsAt, cat::kRecordsMinLen, st::kReadOut, Count::EveryTick))
+      if (AwaitAtLeast(t, cat::kRecordsAt, cat::kRecordsMinLen, st::kReadOut, Count::EveryTick))
         AcceptRecordsAt(t);
       break;
     case st::kAwaitReadNext:
-      if (Await(r, cat::kReadNext, cat::kReadNextAnswerLen, st::kReadOut, Count::EveryTick))
+      if (Await(t, cat::kReadNext, cat::kReadNextAnswerLen, st::kReadOut, Count::EveryTick))
         AcceptAnnouncement(t, st::kAwaitRecordsNext);
       break;
     case st::kAwaitRecordsNext:
-      if (AwaitAtLeast(r, cat::kRecordsNext, cat::kRecordsMinLen, st::kReadOut, Count::EveryTick))
+      if (AwaitAtLeast(t, cat::kRecordsNext, cat::kRecordsMinLen, st::kReadOut, Count::EveryTick))
         AcceptRecordsNext(t);
       break;
     case st::kAckBlock:
@@ -267,14 +267,14 @@ void StorageJobTick(Tool& t) {
       r.state = st::kAwaitAck;
       break;
     case st::kAwaitAck:
-      if (Await(r, cat::kAckBlock, cat::kAckAnswerLen, st::kAckBlock, Count::EveryTick))
+      if (Await(t, cat::kAckBlock, cat::kAckAnswerLen, st::kAckBlock, Count::EveryTick))
         AcceptAcknowledgement(t);
       break;
     case st::kDivider:
       RequestDivider(t);
       break;
     case st::kAwaitDivider:
-      if (Await(r, cat::kClockDivider, cat::kClockDividerAnswerLen, st::kDivider, Count::EveryTick))
+      if (Await(t, cat::kClockDivider, cat::kClockDividerAnswerLen, st::kDivider, Count::EveryTick))
         AcceptDivider(t);
       break;
     default:
@@ -286,6 +286,10 @@ void DropUnsentDivider(Tool& t) {
   if (!(t.r.dividerFlags & cat::kJobBits)) return;  // the divider job clears them itself
   Clear(t.r.dividerFlags, cat::kJobBits);
   t.f.Button10242.SetEnabled(true);
+}
+
+void DropUnstartedReadOut(Tool& t) {
+  if ((t.r.readOutFlags & kReadOutRunning) == cat::kReadRequested) FinishReadOut(t, ReadOutEnd::Interrupted);
 }
 
 void DropStorageJobs(Tool& t) {

@@ -20,6 +20,10 @@ std::uint8_t StorageSetupByte(const Tool& t);
 // finish then drops the divider request: the button must come back.
 void DropUnsentDivider(Tool& t);
 
+// A requested read-out that has lost the pending slot before it began will not
+// run: its file is closed and the file buttons come back.
+void DropUnstartedReadOut(Tool& t);
+
 // The connection has ended: a read-out under way closes its file with what it
 // wrote and gives the file buttons back, and no job is left for the next unit.
 void DropStorageJobs(Tool& t);

@@ -14,6 +14,12 @@ inline constexpr int kInterByteTimeoutTicks = 5;
 // decides what a lost link means).
 bool SendFrame(Tool& t);
 void ReceiveFrame(Tool& t);
+// True while received bytes wait to be made into frames: the rest of the last
+// read, or what the port has queued.
+bool BytesWaiting(Tool& t);
+// Drops what has been received and not yet made into a frame: the rest of the
+// last read, a frame begun, and whatever the port has queued.
+void DropReceived(Tool& t);
 void ClosePort(Tool& t);
 void ShowPortError(Tool& t);
 void AddTraceLine(Tool& t);

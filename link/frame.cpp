@@ -1,4 +1,5 @@
 // Link frames: 0x0D, device type, command, length N, N data bytes, XOR of all before.
+#include <algorithm>
 #include <cstdio>
 
 #include "app/tool.h"
@@ -151,6 +152,25 @@ void ReceiveFrame(Tool& t) {
     ++r.readPos;
     if (checked) break;
   }
+}
+
+bool BytesWaiting(Tool& t) {
+  return t.r.readPos < t.r.bytesRead || (t.r.portOpen && t.p.port.QueuedBytes() > 0);
+}
+
+void DropReceived(Tool& t) {
+  ExchangeRecord& r = t.r;
+  r.readPos = r.bytesRead;
+  r.rxState = 0;
+  r.interByteTimeout = 0;
+  if (!r.portOpen) return;
+  // Only what is queued now: bytes still arriving may be the next answer.
+  for (std::size_t queued = t.p.port.QueuedBytes(); queued > 0;) {
+    const std::size_t got = t.p.port.Read(r.rxBuffer.data(), std::min(queued, r.rxBuffer.size()));
+    if (got == 0) break;
+    queued -= std::min(got, queued);
+  }
+  r.readPos = r.bytesRead = 0;
 }
 
 void ClosePort(Tool& t) {

@@ -111,6 +111,7 @@ bool OpenPort(Tool& t) {
   }
 
   r.portOpen = 1;
+  r.linkLost = 0;
   list.SetSubItem(row, 1, "Открыт");
   LogEvent(t, t.f.Panel1.Text());
   // Bytes left over from an earlier connection belong to nobody now.

@@ -127,6 +127,7 @@ class ExportFile : public IExportFile {
   std::string name;      // the open file
   std::string buffered;  // written, not yet flushed
   int opens = 0;
+  bool linesWhole = true;  // false once a flush left a file ending inside a line
 
   bool Open(const std::string& fileName, bool append) override {
     if (open) Close();
@@ -145,8 +146,10 @@ class ExportFile : public IExportFile {
   }
   bool Flush() override {
     if (!open || failFlush) return false;
-    disk[name] += buffered;
+    std::string& text = disk[name];
+    text += buffered;
     buffered.clear();
+    if (!text.empty() && !text.ends_with("\r\n")) linesWhole = false;
     return true;
   }
   bool Close() override {

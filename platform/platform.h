@@ -61,7 +61,8 @@ class ISerialPort {
   // Writes the whole frame; false when the port refused it.
   virtual bool Write(const std::uint8_t* data, std::size_t count) = 0;
   virtual void Close() = 0;
-  // Called once when the port reports that the device behind it is gone.
+  // Called once when the port reports that the device behind it is gone; what
+  // arrived before stays readable until Close.
   virtual void SetLostHandler(std::function<void()> handler) = 0;
 };
 

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QMetaObject>
+#include <algorithm>
 #include <cerrno>
 
 namespace zhv {
@@ -33,6 +34,7 @@ QtSerialPort::QtSerialPort() {
 
 bool QtSerialPort::Open(const std::string& name) {
   lostReported_ = false;
+  left_.clear();
   port_.setPortName(QString::fromStdString(name));
   port_.setReadBufferSize(kInputQueueBytes);
   if (port_.open(QIODevice::ReadWrite)) return true;  // Qt locks the device: no sharing
@@ -54,7 +56,7 @@ bool QtSerialPort::SetLineSettings(const LineSettings& s) {
 bool QtSerialPort::Purge() { return port_.clear(QSerialPort::AllDirections); }
 
 std::size_t QtSerialPort::QueuedBytes() {
-  if (!port_.isOpen()) return 0;
+  if (!port_.isOpen()) return static_cast<std::size_t>(left_.size());
   DropOverflow();
   const qint64 n = port_.bytesAvailable();
   return n > 0 ? static_cast<std::size_t>(n) : 0;
@@ -69,6 +71,12 @@ void QtSerialPort::DropOverflow() {
 }
 
 std::size_t QtSerialPort::Read(std::uint8_t* buffer, std::size_t max) {
+  if (!port_.isOpen()) {
+    const auto n = std::min(max, static_cast<std::size_t>(left_.size()));
+    std::copy_n(left_.constData(), n, reinterpret_cast<char*>(buffer));
+    left_.remove(0, static_cast<qsizetype>(n));
+    return n;
+  }
   const qint64 n = port_.read(reinterpret_cast<char*>(buffer), static_cast<qint64>(max));
   return n > 0 ? static_cast<std::size_t>(n) : 0;
 }
@@ -81,6 +89,7 @@ bool QtSerialPort::Write(const std::uint8_t* data, std::size_t count) {
 }
 
 void QtSerialPort::Close() {
+  left_.clear();
   if (port_.isOpen()) port_.close();
 }
 
@@ -92,11 +101,13 @@ void QtSerialPort::OnError(QSerialPort::SerialPortError error) {
   if (!linkGone || !port_.isOpen() || lostReported_) return;
   lostReported_ = true;
   // Not from inside the port's own notification: close once it has returned.
+  // What arrived before is kept for the tool to read: it may end a read-out.
   QMetaObject::invokeMethod(
       this,
       [this] {
+        left_ = port_.readAll();
+        port_.close();
         if (lost_) lost_();
-        Close();
       },
       Qt::QueuedConnection);
 }

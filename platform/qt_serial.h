@@ -30,6 +30,7 @@ class QtSerialPort : public QObject, public ISerialPort {
   std::function<void()> lost_;
   bool lostReported_ = false;
   OpenRefusal refusal_ = OpenRefusal::Busy;
+  QByteArray left_;  // what arrived before the device went, not yet read
 };
 
 }  // namespace zhv

@@ -1,8 +1,11 @@
 #include "sim/cli.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <optional>
+#include <sstream>
+#include <string_view>
 
 namespace zhv::sim {
 
@@ -22,6 +25,11 @@ std::optional<std::uint32_t> ParseNumber(const std::string& text, std::uint32_t 
   if (text.empty() || ec != std::errc{} || ptr != end || value > max) return std::nullopt;
   return value;
 }
+
+// The options that order misbehaviour: what a fault line may name.
+constexpr std::string_view kFaultOptions[] = {
+    "--silent", "--bad-check", "--wrong-length", "--split", "--refuse-usb-on", "--cal-error",
+    "--eeprom-fail", "--keep-words", "--silent-after-blocks", "--overcount", "--hangup-after-blocks"};
 
 constexpr std::uint32_t kMaxBlocks = 1'000'000;  // far beyond a full buffer's read-out
 
@@ -54,7 +62,7 @@ std::string ParseArguments(const std::vector<std::string>& args, ProgramOptions&
         flag("--refuse-usb-on", faults.refuseUsbOn) || flag("--eeprom-fail", faults.eepromFailure) ||
         flag("--overcount", faults.overcount) || flag("--setup-alt-answer", out.unit.storage.setupAltAnswer))
       continue;
-    if (flag("--keep-words", faults.keepWords)) continue;
+    if (flag("--keep-words", faults.keepWords) || flag("--stdin-faults", out.faultsFromStdin)) continue;
 
     const bool takesValue = a == "--type" || a == "--gas" || a == "--device" || a == "--link" ||
                             a == "--silent" || a == "--wrong-length" || a == "--cal-error" || a == "--warm-up" ||
@@ -92,6 +100,21 @@ std::string ParseArguments(const std::vector<std::string>& args, ProgramOptions&
   return {};
 }
 
+std::string ParseFaultLine(const std::string& line, Faults& out) {
+  std::vector<std::string> args;
+  std::istringstream words(line);
+  for (std::string word; words >> word;) {
+    const bool option = word.size() > 1 && word[0] == '-' && !(word[1] >= '0' && word[1] <= '9');
+    if (option && std::find(std::begin(kFaultOptions), std::end(kFaultOptions), word) == std::end(kFaultOptions))
+      return "не параметр неисправности: " + word;
+    args.push_back(word);
+  }
+  ProgramOptions parsed;
+  std::string error = ParseArguments(args, parsed);
+  if (error.empty()) out = parsed.unit.faults;
+  return error;
+}
+
 const char* UsageText() {
   return "Использование: zhv22-sim [параметры]\n"
          "Имитатор блока сигнализатора ЖОВ-22: отвечает по протоколу связи на псевдотерминале\n"
@@ -118,6 +141,8 @@ const char* UsageText() {
          "  --overcount          в блоке записей число записей на 17 больше переданного\n"
          "  --hangup-after-blocks N  после N блоков записей закрыть терминал и завершиться\n"
          "  --keep-words         не менять параметры при записи, отвечать сохранённым значением\n"
+         "  --stdin-faults       задавать неисправности на ходу: каждая строка стандартного ввода\n"
+         "                       задаёт их заново, как параметры выше; пустая строка снимает все\n"
          "  --help               эта справка\n"
          "Коды задаются десятичными или шестнадцатеричными (0x..).\n";
 }

@@ -49,17 +49,47 @@ bool MakeLink(const std::string& target, const std::string& link) {
   return symlink(target.c_str(), link.c_str()) == 0;
 }
 
+// Fault lines from standard input, while it is open: each sets the unit's faults afresh.
+class FaultLines {
+ public:
+  explicit FaultLines(bool watch) : fd_(watch ? STDIN_FILENO : -1) {}
+  int Fd() const { return fd_; }
+  void Read(zhv::sim::Unit& unit) {
+    char buffer[256];
+    const ssize_t n = read(fd_, buffer, sizeof buffer);
+    if (n <= 0) {
+      if (n == 0 || errno != EINTR) fd_ = -1;  // closed: serve on with the faults as they are
+      return;
+    }
+    text_.append(buffer, static_cast<std::size_t>(n));
+    for (std::size_t end; (end = text_.find('\n')) != std::string::npos; text_.erase(0, end + 1)) {
+      const std::string line = text_.substr(0, end);
+      const std::string error = zhv::sim::ParseFaultLine(line, unit.faults());
+      if (!error.empty()) std::fprintf(stderr, "zhv22-sim: %s\n", error.c_str());
+      else if (line.find_first_not_of(" \t\r") == std::string::npos) std::fprintf(stderr, "zhv22-sim: неисправности сняты\n");
+      else std::fprintf(stderr, "zhv22-sim: неисправности: %s\n", line.c_str());
+    }
+  }
+
+ private:
+  int fd_;
+  std::string text_;
+};
+
 // Serves the unit until a signal or until the unit hangs up (after what it
 // had to send is written); false when a real device went away.
-bool Serve(const zhv::sim::Endpoint& e, bool realDevice, zhv::sim::Unit& unit) {
+bool Serve(const zhv::sim::Endpoint& e, bool realDevice, zhv::sim::Unit& unit, FaultLines& faults) {
   constexpr std::size_t kOutputLimit = 65536;  // nobody reading: drop rather than grow
   using Clock = std::chrono::steady_clock;
   auto last = Clock::now();
+  Clock::time_point hungUpAt{};
   std::vector<std::uint8_t> pending;
   std::uint8_t buffer[256];
   while (!g_stop) {
-    pollfd p{e.fd, static_cast<short>(POLLIN | (pending.empty() ? 0 : POLLOUT)), 0};
-    if (poll(&p, 1, 5) < 0 && errno != EINTR) return false;
+    pollfd p[2] = {{e.fd, static_cast<short>(POLLIN | (pending.empty() ? 0 : POLLOUT)), 0},
+                   {faults.Fd(), POLLIN, 0}};
+    if (poll(p, faults.Fd() < 0 ? 1 : 2, 5) < 0 && errno != EINTR) return false;
+    if (faults.Fd() >= 0 && (p[1].revents & (POLLIN | POLLHUP | POLLERR))) faults.Read(unit);
     bool hungUp = false;
     for (;;) {
       const ssize_t n = read(e.fd, buffer, sizeof buffer);
@@ -87,9 +117,16 @@ bool Serve(const zhv::sim::Endpoint& e, bool realDevice, zhv::sim::Unit& unit) {
       if (n > 0) pending.erase(pending.begin(), pending.begin() + n);
       if (pending.size() > kOutputLimit) pending.clear();
     }
+    // Hanging up discards what the tool has not read yet: let it take the last
+    // block first, as a real line would have delivered it (two seconds at most).
     if (unit.HungUp()) {
-      std::fprintf(stderr, "zhv22-sim: отключение после %d блоков записей\n", unit.BlocksServed());
-      return true;
+      if (hungUpAt == Clock::time_point{}) hungUpAt = now;
+      const auto waited = now - hungUpAt;
+      const bool taken = pending.empty() && UnreadByTool(e) == 0;
+      if ((waited >= std::chrono::milliseconds(20) && taken) || waited >= std::chrono::seconds(2)) {
+        std::fprintf(stderr, "zhv22-sim: отключение после %d блоков записей\n", unit.BlocksServed());
+        return true;
+      }
     }
   }
   return true;
@@ -128,7 +165,8 @@ int main(int argc, char** argv) {
   std::fflush(stdout);
 
   Unit unit(options.unit);
-  const bool ok = Serve(endpoint, !options.device.empty(), unit);
+  FaultLines faults(options.faultsFromStdin);
+  const bool ok = Serve(endpoint, !options.device.empty(), unit, faults);
   if (!ok) std::fprintf(stderr, "zhv22-sim: устройство %s недоступно\n", endpoint.path.c_str());
   if (!options.link.empty() && IsSymlink(options.link)) unlink(options.link.c_str());
   CloseEndpoint(endpoint);

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <pty.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -58,6 +59,13 @@ std::string OpenSerialDevice(const std::string& path, Endpoint& out) {
     return error;
   }
   return {};
+}
+
+std::size_t UnreadByTool(const Endpoint& e) {
+  int waiting = 0;
+  // The pty's own slave shares its input queue with the tool's.
+  if (e.keepOpenFd < 0 || ioctl(e.keepOpenFd, FIONREAD, &waiting) != 0 || waiting < 0) return 0;
+  return static_cast<std::size_t>(waiting);
 }
 
 void CloseEndpoint(Endpoint& e) {

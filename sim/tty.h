@@ -2,6 +2,7 @@
 // serial port. POSIX only.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace zhv::sim {
@@ -16,6 +17,9 @@ struct Endpoint {
 std::string OpenPseudoTerminal(Endpoint& out);
 std::string OpenSerialDevice(const std::string& path, Endpoint& out);
 void CloseEndpoint(Endpoint& e);
+
+// Bytes sent that the tool has not read yet: known for a pseudo-terminal, 0 otherwise.
+std::size_t UnreadByTool(const Endpoint& e);
 
 // Sets a speed termios has no constant for (250000); in its own file because
 // the kernel's termios2 header cannot meet <termios.h>.

@@ -5,6 +5,7 @@
 #include "commands/lock.h"
 #include "exchange/startup.h"
 #include "platform/fakes.h"
+#include "sim/frames.h"
 #include "sim/port.h"
 #include "ui/status_groups.h"
 
@@ -119,6 +120,22 @@ TEST_F(Cycle, WrongLengthAnswersAreRequestedAgainUntilTheyAreRight) {
   EXPECT_GT(t().r.packetCounter, counter);
 }
 
+// An answer that comes after its request was given up on stands ahead of every
+// later answer; each wait would take the stale one first, and every request
+// would go out twice from then on. The exchange drops it and catches up.
+TEST_F(Cycle, ALateAnswerIsDroppedAndEachRequestGoesOutOnceAgain) {
+  Start(0x11, 27);
+  Seconds(2);
+  unit.Feed(sim::EncodeFrame(0x11, 0x20, {}));  // the late answer to an earlier status request
+  Seconds(2);
+  const int requests = Requests(0x20) + Requests(0x4C);
+  const int counter = t().r.packetCounter;
+  Seconds(10);
+  EXPECT_GE(t().r.packetCounter - counter, 8);
+  // Status and storage status alternate, one request each per poll.
+  EXPECT_LE(Requests(0x20) + Requests(0x4C) - requests, 2 * (t().r.packetCounter - counter) + 1);
+}
+
 TEST_F(Cycle, SplitAnswersAreAssembledAcrossTicks) {
   Start(0x11, 27);
   unit.faults().split = true;
@@ -228,6 +245,7 @@ TEST_F(Cycle, UnplugMidSessionReturnsToThePortList) {
   Start(0x11, 27);
   Seconds(2);
   port.Unplug();
+  t().f.Timer1.OnTimer();  // the tick after the loss ends the connection
   EXPECT_FALSE(t().f.Timer1.Enabled());
   EXPECT_EQ(t().f.Panel1.Text(), "Ошибка доступа к порт SIM1");
   EXPECT_FALSE(t().f.TabSheet2.Visible());

@@ -203,10 +203,12 @@ TEST_F(Startup, FailedWriteOfARequestReturnsToTheNoDeviceStateWithThePortError) 
   EXPECT_EQ(t.f.Panel1.Colour(), clr::Red);
 }
 
-TEST_F(Startup, UnplugReturnsToTheNoDeviceStateAtOnce) {
+TEST_F(Startup, UnplugReturnsToTheNoDeviceStateAtTheNextTick) {
   s.port.Feed(Frame(0x11, 0x00));
   Tick(3);
   s.port.lost();
+  EXPECT_EQ(t.r.portOpen, 1) << "not from inside the port's report";
+  Tick();
   EXPECT_FALSE(t.f.Timer1.Enabled());
   EXPECT_EQ(t.r.portOpen, 0);
   EXPECT_FALSE(s.port.open);
@@ -217,6 +219,7 @@ TEST_F(Startup, UnplugReturnsToTheNoDeviceStateAtOnce) {
   // A late report of the same loss changes nothing.
   t.f.Panel1.SetText("x");
   s.port.lost();
+  Tick();
   EXPECT_EQ(t.f.Panel1.Text(), "x");
 }
 

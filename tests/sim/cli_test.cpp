@@ -26,7 +26,8 @@ TEST(SimCommandLine, EveryOptionReachesItsField) {
                             "--silent", "0x20", "--silent", "96", "--bad-check", "--wrong-length", "0x4C", "--split",
                             "--refuse-usb-on", "--cal-error", "0x13", "--eeprom-fail", "--keep-words", "--warm-up",
                             "500", "--help", "--records", "6656", "--block", "16", "--setup-alt-answer",
-                            "--silent-after-blocks", "0", "--overcount", "--hangup-after-blocks", "830"},
+                            "--silent-after-blocks", "0", "--overcount", "--hangup-after-blocks", "830",
+                            "--stdin-faults"},
                            o),
             "");
   EXPECT_EQ(o.unit.deviceType, 0x12);
@@ -50,6 +51,7 @@ TEST(SimCommandLine, EveryOptionReachesItsField) {
   EXPECT_EQ(o.unit.faults.silentAfterBlocks, std::optional<int>{0});
   EXPECT_TRUE(o.unit.faults.overcount);
   EXPECT_EQ(o.unit.faults.hangUpAfterBlocks, std::optional<int>{830});
+  EXPECT_TRUE(o.faultsFromStdin);
 
   ProgramOptions all;
   ASSERT_EQ(ParseArguments({"--silent", "all"}, all), "");
@@ -69,6 +71,29 @@ TEST(SimCommandLine, RejectsWhatItCannotUse) {
     EXPECT_NE(error, "") << args[0];
     EXPECT_NE(error.find(args[0]), std::string::npos) << "names the argument: " << error;
   }
+}
+
+// A line read while the unit runs replaces its faults; a wrong line changes nothing.
+TEST(SimCommandLine, FaultLinesSetTheFaultsAfresh) {
+  Faults f;
+  f.split = true;
+  ASSERT_EQ(ParseFaultLine("--bad-check  --silent 0x20 --silent all --wrong-length 0x4C\t--hangup-after-blocks 3", f), "");
+  EXPECT_TRUE(f.badCheck);
+  EXPECT_FALSE(f.split) << "a fault the line does not name is off";
+  EXPECT_TRUE(f.silentAll);
+  EXPECT_EQ(f.silent, (std::set<std::uint8_t>{0x20}));
+  EXPECT_EQ(f.wrongLength, std::optional<std::uint8_t>{0x4C});
+  EXPECT_EQ(f.hangUpAfterBlocks, std::optional<int>{3});
+
+  const std::vector<std::string> bad = {"--type 0x10", "--bad-check --records 5", "--help", "-h", "--silent",
+                                        "--silent -1", "--cal-error 0x100", "bad-check"};
+  for (const std::string& line : bad) {
+    EXPECT_NE(ParseFaultLine(line, f), "") << line;
+    EXPECT_TRUE(f.badCheck && f.silentAll) << "unchanged after: " << line;
+  }
+
+  ASSERT_EQ(ParseFaultLine(" \r", f), "");
+  EXPECT_FALSE(f.badCheck || f.silentAll || f.wrongLength || f.hangUpAfterBlocks || !f.silent.empty());
 }
 
 }  // namespace

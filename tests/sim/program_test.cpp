@@ -40,13 +40,13 @@ Bytes ReadUntil(int fd, std::size_t want, bool stopAtNewline = false) {
 class Program {
  public:
   explicit Program(std::vector<std::string> args) {
-    int fds[2];
-    if (pipe(fds) != 0) return;
+    int fds[2], input[2];
+    if (pipe(fds) != 0 || pipe(input) != 0) return;
     pid_ = fork();
     if (pid_ == 0) {
       dup2(fds[1], STDOUT_FILENO);
-      close(fds[0]);
-      close(fds[1]);
+      dup2(input[0], STDIN_FILENO);
+      for (int fd : {fds[0], fds[1], input[0], input[1]}) close(fd);
       std::vector<char*> argv{const_cast<char*>("zhv22-sim")};
       for (auto& a : args) argv.push_back(a.data());
       argv.push_back(nullptr);
@@ -54,9 +54,12 @@ class Program {
       _exit(127);
     }
     close(fds[1]);
+    close(input[0]);
     out_ = fds[0];
+    in_ = input[1];
   }
   ~Program() {
+    CloseInput();
     if (pid_ > 0) {
       kill(pid_, SIGKILL);
       waitpid(pid_, nullptr, 0);
@@ -74,6 +77,12 @@ class Program {
     return {rest.begin(), rest.end()};
   }
   void Signal(int sig) { kill(pid_, sig); }
+  // Writes to the program's standard input.
+  void Say(const std::string& text) { ASSERT_EQ(write(in_, text.data(), text.size()), static_cast<ssize_t>(text.size())); }
+  void CloseInput() {
+    if (in_ >= 0) close(in_);
+    in_ = -1;
+  }
   // Waits for the end of the output (the program's exit), then reaps it; a
   // program still running then is killed, which its status shows.
   int ExitStatus() {
@@ -90,6 +99,7 @@ class Program {
  private:
   pid_t pid_ = -1;
   int out_ = -1;
+  int in_ = -1;
 };
 
 int OpenRaw(const std::string& path) {
@@ -175,6 +185,36 @@ TEST(SimProgram, ServesItsBufferAndHangsUpWhenTold) {
   }
   EXPECT_NE(errno, EAGAIN) << "the line is gone, not merely quiet";
   close(fd);
+}
+
+// A line on standard input takes effect at the program's next turn: ask until it has.
+bool AnswersEventually(int fd, const Bytes& request, const Bytes& expected) {
+  const auto deadline = Clock::now() + kPatience;
+  while (Clock::now() < deadline)
+    if (Exchange(fd, request, expected.size()) == expected) return true;
+  return false;
+}
+
+TEST(SimProgram, FaultsAreSwitchedOnStandardInputWhileItServes) {
+  Program program({"--stdin-faults"});
+  const std::string path = program.FirstLine();
+  const int fd = OpenRaw(path);
+  ASSERT_GE(fd, 0) << path;
+  const Bytes probe = Request(0x00, {}, 0x00);
+  const Bytes good{0x0D, 0x11, 0x00, 0x00, 0x1C};
+  const Bytes badCheck{0x0D, 0x11, 0x00, 0x00, 0x1C ^ 0xFF};
+  EXPECT_EQ(Exchange(fd, probe, 5), good);
+  program.Say("--bad-check\n");
+  EXPECT_TRUE(AnswersEventually(fd, probe, badCheck));
+  program.Say("\n");
+  EXPECT_TRUE(AnswersEventually(fd, probe, good));
+  program.Say("--split --bad-check\n");
+  program.CloseInput();  // the unit serves on with the last faults
+  EXPECT_TRUE(AnswersEventually(fd, probe, badCheck));
+  close(fd);
+  program.Signal(SIGTERM);
+  const int status = program.ExitStatus();
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 TEST(SimProgram, HelpAndBadArguments) {

@@ -66,7 +66,10 @@ TEST(StorageRecords, StampedOnePeriodApartUpToTheStart) {
   o.clockStart = {2024, 1, 1, 0, 30, 0};
   o.storage.records = 100;
   Unit unit(o);
-  const auto stamp = [&](std::size_t i) { return Le32(Bytes(unit.Record(i).begin(), unit.Record(i).end()), 1); };
+  const auto stamp = [&](std::size_t i) {
+    const RecordBytes record = unit.Record(i);
+    return Le32(Bytes(record.begin(), record.end()), 1);
+  };
   EXPECT_EQ(stamp(99), PackTimestamp({2024, 1, 1, 0, 30, 0}, 2020)) << "the latest taken at the start";
   EXPECT_EQ(stamp(69), PackTimestamp({2024, 1, 1, 0, 0, 0}, 2020));
   EXPECT_EQ(stamp(68), PackTimestamp({2023, 12, 31, 23, 59, 0}, 2020)) << "over the year's end";

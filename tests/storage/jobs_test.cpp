@@ -224,6 +224,7 @@ TEST_F(Jobs, LostConnectionLeavesNoJobForTheNextUnitAndGivesUpdateBack) {
   t.r.clockSetFlags = 1;
   t.r.storageSetupFlags = 1;
   s.port.lost();
+  Tick();
   EXPECT_TRUE(t.f.Button10242.Enabled());
   EXPECT_EQ(t.r.clockSetFlags | t.r.storageSetupFlags | t.r.dividerFlags, 0);
 }

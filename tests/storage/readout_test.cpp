@@ -355,6 +355,49 @@ TEST_F(ReadOut, UpdatePressedDuringAReadOutComesBack) {
   EXPECT_FALSE(RunUntilRequest(0x38, 200));
 }
 
+// A control button or "Обновить" pressed before the read-out's first request
+// takes the one pending slot, and a read-out started while "Вкл." runs is
+// cleared by its finish: the read-out will not run, so it must not keep its
+// file open and the file buttons off until some later posting.
+TEST_F(ReadOut, DisplacedBeforeItBeganClosesItsFileAndGivesTheButtonsBack) {
+  struct Case {
+    Control* button;
+    Bytes request;
+  };
+  for (const Case& c : {Case{&t.f.Button102, {0x10, 0x01}}, Case{&t.f.Button101, {0x10, 0x02}},
+                        Case{&t.f.Button10242, {0x38, 0x00, 0x00}}}) {
+    SCOPED_TRACE(c.button->Name());
+    t.f.Button1.Click();  // each case on a fresh connection
+    Connect();
+    Choose(kFile, true);
+    Start(t.f.RadioButton10321);
+    c.button->Click();
+    ASSERT_TRUE(TickUntilSent());
+    EXPECT_EQ(LastRequest(), c.request);
+    EXPECT_FALSE(s.file.open);
+    EXPECT_EQ(Disk(), kHeader);
+    EXPECT_TRUE(FileButtons());
+    EXPECT_EQ(t.r.readOutFlags & 0x30, 0);
+    EXPECT_EQ(t.f.Panel1030.Text(), "Чтение прервано, записано записей: 0");
+    EXPECT_EQ(t.f.Panel1030.Colour(), clr::Red);
+  }
+
+  t.f.Button1.Click();
+  Connect();
+  t.f.Button102.Click();
+  ASSERT_TRUE(TickUntilSent());
+  Choose(kFile, true);
+  Start(t.f.RadioButton10321);
+  Answer(0x10, {0x03, 0x21, 130, 27 << 2, 0x34, 0x12});  // USB control on: "Вкл." finishes
+  ASSERT_TRUE(RunUntilRequest(0x60));
+  Answer(0x60, Bytes(30, 0));
+  EXPECT_FALSE(RunUntilRequest(0x40, 120));
+  EXPECT_FALSE(s.file.open);
+  EXPECT_TRUE(FileButtons());
+  EXPECT_EQ(t.r.readOutFlags & 0x30, 0);
+  EXPECT_EQ(t.f.Panel1030.Text(), "Чтение прервано, записано записей: 0");
+}
+
 TEST_F(ReadOut, ProgressShowsTheRecordsWrittenSoFar) {
   Choose(kFile, true);
   Start(t.f.RadioButton10321);
@@ -439,8 +482,24 @@ struct Interrupted : ReadOut {
 TEST_F(Interrupted, Unplug) {
   ReadOneBlock();
   s.port.lost();
+  Tick();
   ExpectClosedWithTheFirstBlock();
   ExpectAFreshStart();
+}
+
+// The unit's next block was on its way when the port went: it arrived, so it
+// is written before the connection ends.
+TEST_F(Interrupted, BlockThatArrivedBeforeTheUnplugIsKept) {
+  ReadOneBlock();
+  DeliverAt(16, 16);
+  s.port.failWrite = true;  // the device is gone: nothing more can be sent
+  s.port.lost();
+  Tick(3);
+  EXPECT_FALSE(t.f.Timer1.Enabled());
+  EXPECT_FALSE(s.file.open);
+  EXPECT_EQ(Disk(), kHeader + Rendered(0, 32));
+  EXPECT_EQ(t.f.Panel1030.Text(), "Чтение прервано, записано записей: 32");
+  EXPECT_EQ(t.f.Panel1.Text(), "Ошибка доступа к порт COM3");
 }
 
 TEST_F(Interrupted, ResetAndRefreshTheDeviceList) {
@@ -471,6 +530,7 @@ TEST_F(Interrupted, BlockAwaitingItsAcknowledgementIsKept) {
   Tick(40);
   ASSERT_EQ(LastRequest(), (Bytes{0x48}));
   s.port.lost();
+  Tick();
   EXPECT_EQ(Disk(), kHeader + Rendered(0, 12));
   EXPECT_EQ(t.f.Panel1030.Text(), "Чтение прервано, записано записей: 12");
 }
