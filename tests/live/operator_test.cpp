@@ -96,7 +96,9 @@ struct Operator : ::testing::Test {
     tool->f.ListView1.DblClick();
     ASSERT_EQ(tool->r.portOpen, 1) << tool->f.Panel1.Text();
     ASSERT_TRUE(WaitFor([&] { return tool->r.firstPass == 1; })) << tool->f.Panel2.Text();
-    Find<QPushButton>("Button102")->click();  // "Вкл.": USB control on
+    // "Вкл.": USB control on, clicked once the button shows enabled.
+    ASSERT_TRUE(WaitFor([&] { return Find<QPushButton>("Button102")->isEnabled(); }));
+    Find<QPushButton>("Button102")->click();
     ASSERT_TRUE(WaitFor([&] { return Find<QPushButton>("Button123")->isEnabled(); }));
   }
 

@@ -116,6 +116,13 @@ class DialogOperator {
       if (!folder.isValid() || model->canFetchMore(folder) || model->rowCount(folder) < present) return;
       auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit");
       ASSERT_NE(edit, nullptr);
+      // The operator types into the name box with the focus in it: only then does the
+      // dialog let go of the file it was opened with (selected in the list) for the name typed.
+      if (!edit->hasFocus()) {
+        QApplication::setActiveWindow(dialog);
+        edit->setFocus(Qt::OtherFocusReason);
+        return;
+      }
       if (edit->text() != chosen.fileName()) {
         edit->setText(chosen.fileName());  // typed in; saved on a later look if it stays
         return;
@@ -161,7 +168,9 @@ struct LiveReadOut : ::testing::Test {
     tool->f.ListView1.DblClick();
     ASSERT_EQ(tool->r.portOpen, 1) << tool->f.Panel1.Text();
     ASSERT_TRUE(WaitFor([this] { return tool->r.firstPass == 1; }, 10000)) << tool->f.Panel2.Text();
-    Widget<QPushButton>("Button102")->click();  // "Вкл.": USB control, so the storage buttons work
+    // "Вкл.": USB control, so the storage buttons work; clicked once it shows enabled.
+    ASSERT_TRUE(WaitFor([this] { return Widget<QPushButton>("Button102")->isEnabled(); }, 10000));
+    Widget<QPushButton>("Button102")->click();
     ASSERT_TRUE(WaitFor([this] { return Widget<QPushButton>("Button1030")->isEnabled(); }, 10000));
     tool->f.PageControl1.SetActivePage(5);
   }
