@@ -109,7 +109,16 @@ class DialogOperator {
       auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit");
       ASSERT_NE(edit, nullptr);
       edit->setText(chosen.fileName());  // typed in
-      QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+      // The dialog lists its folder in the background and, once it has, selects the
+      // file it was opened at, which then wins over what was typed: save only when
+      // the typed name is what would be saved, else put it back and try at the next turn.
+      QMetaObject::invokeMethod(
+          dialog,
+          [dialog, wanted = chosen.absoluteFilePath()] {
+            if (dialog->selectedFiles() == QStringList{wanted}) QMetaObject::invokeMethod(dialog, "accept");
+            else dialog->selectFile(QFileInfo(wanted).fileName());
+          },
+          Qt::QueuedConnection);
     } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
       for (QAbstractButton* b : box->buttons()) {
         if (b->text() != "Да") continue;
