@@ -127,6 +127,8 @@ class DialogOperator {
         edit->setText(chosen.fileName());  // typed in; saved on a later look if it stays
         return;
       }
+      // Saved only when the typed name is what would be saved.
+      if (dialog->selectedFiles() != QStringList{chosen.absoluteFilePath()}) return;
       QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
     } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
       for (QAbstractButton* b : box->buttons()) {
