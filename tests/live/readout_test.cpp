@@ -22,6 +22,7 @@
 #include <QTimer>
 
 #include "app/tool.h"
+#include "event_wait.h"
 #include "exchange/startup.h"
 #include "platform/fakes.h"
 #include "platform/qt_file.h"
@@ -35,6 +36,8 @@
 
 namespace zhv {
 namespace {
+
+using test::WaitFor;
 
 // The simulated unit served on a fresh pseudo-terminal from this event loop.
 class PtyUnit {
@@ -77,17 +80,6 @@ class PtyUnit {
   qint64 stepped_ = 0;
   std::vector<std::uint8_t> pending_;
 };
-
-template <typename F>
-bool WaitFor(F condition, int ms) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!condition()) {
-    if (clock.elapsed() > ms) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-  }
-  return true;
-}
 
 // The operator in the save dialog: types the name, saves, and agrees to create the file.
 class DialogOperator {

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QStringList>
 #include <QTimer>
@@ -13,6 +12,7 @@
 #include <string>
 
 #include "app/tool.h"
+#include "event_wait.h"
 #include "exchange/startup.h"
 #include "platform/fakes.h"
 #include "platform/qt_file.h"
@@ -21,18 +21,6 @@
 #include "serial/qt_app.h"
 
 namespace zhv::test {
-
-// Runs the event loop until the condition holds or the time is up.
-template <typename F>
-bool WaitFor(F condition, int ms) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!condition()) {
-    if (clock.elapsed() > ms) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return true;
-}
 
 // What the Qt view does with Timer1: tick while the model says it runs, and
 // stop once it is switched off.
