@@ -16,9 +16,9 @@
 
 #include "app/tool.h"
 #include "exchange/startup.h"
+#include "live/pty_unit.h"
 #include "platform/fakes.h"
 #include "platform/qt_serial.h"
-#include "sim/tty.h"
 #include "sim/unit.h"
 #include "ui/qt/FormView.h"
 #include "ui/view_fixture.h"
@@ -28,45 +28,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// The unit's end of the pseudo-terminal, served from the test's own event loop.
-class PtyUnit {
- public:
-  explicit PtyUnit(sim::Unit& unit) : unit_(unit) {
-    error_ = sim::OpenPseudoTerminal(end_);
-    timer_.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&timer_, &QTimer::timeout, [this] { Serve(); });
-    clock_.start();
-    timer_.start(1);
-  }
-  ~PtyUnit() { sim::CloseEndpoint(end_); }
-  const std::string& Error() const { return error_; }
-  const std::string& Path() const { return end_.path; }
-
- private:
-  void Serve() {
-    std::uint8_t buffer[256];
-    ssize_t n;
-    while ((n = ::read(end_.fd, buffer, sizeof buffer)) > 0) unit_.Feed(buffer, static_cast<std::size_t>(n));
-    const qint64 now = clock_.elapsed();
-    if (now > stepped_) {
-      unit_.Step(static_cast<std::uint32_t>(now - stepped_));
-      stepped_ = now;
-    }
-    const Bytes out = unit_.TakeOutput();
-    output_.insert(output_.end(), out.begin(), out.end());
-    if (output_.empty()) return;
-    n = ::write(end_.fd, output_.data(), output_.size());
-    if (n > 0) output_.erase(output_.begin(), output_.begin() + n);
-  }
-
-  sim::Unit& unit_;
-  sim::Endpoint end_;
-  std::string error_;
-  QTimer timer_;
-  QElapsedTimer clock_;
-  qint64 stepped_ = 0;
-  Bytes output_;
-};
+using test::PtyUnit;
 
 struct Operator : ::testing::Test {
   sim::Unit unit{[] {

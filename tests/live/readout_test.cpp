@@ -16,7 +16,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSocketNotifier>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -24,10 +23,10 @@
 #include "app/tool.h"
 #include "event_wait.h"
 #include "exchange/startup.h"
+#include "live/pty_unit.h"
 #include "platform/fakes.h"
 #include "platform/qt_file.h"
 #include "platform/qt_serial.h"
-#include "sim/tty.h"
 #include "sim/unit.h"
 #include "storage/records.h"
 #include "ui/qt/FormView.h"
@@ -39,47 +38,7 @@ namespace {
 
 using test::WaitFor;
 
-// The simulated unit served on a fresh pseudo-terminal from this event loop.
-class PtyUnit {
- public:
-  explicit PtyUnit(const sim::Options& options) : unit(options) {
-    error_ = sim::OpenPseudoTerminal(endpoint_);
-    if (!error_.empty()) return;
-    notifier_ = std::make_unique<QSocketNotifier>(endpoint_.fd, QSocketNotifier::Read);
-    QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { Serve(); });
-    QObject::connect(&timer_, &QTimer::timeout, [this] { Serve(); });
-    timer_.start(1);
-    clock_.start();
-  }
-  ~PtyUnit() { sim::CloseEndpoint(endpoint_); }
-  const std::string& Error() const { return error_; }
-  const std::string& Path() const { return endpoint_.path; }
-
-  sim::Unit unit;
-
- private:
-  void Serve() {
-    std::uint8_t buffer[256];
-    for (ssize_t n; (n = ::read(endpoint_.fd, buffer, sizeof buffer)) > 0;)
-      unit.Feed(buffer, static_cast<std::size_t>(n));
-    const qint64 now = clock_.elapsed();
-    unit.Step(static_cast<std::uint32_t>(now - stepped_));
-    stepped_ = now;
-    const auto out = unit.TakeOutput();
-    pending_.insert(pending_.end(), out.begin(), out.end());
-    if (pending_.empty()) return;
-    const ssize_t n = ::write(endpoint_.fd, pending_.data(), pending_.size());
-    if (n > 0) pending_.erase(pending_.begin(), pending_.begin() + n);
-  }
-
-  sim::Endpoint endpoint_;
-  std::string error_;
-  std::unique_ptr<QSocketNotifier> notifier_;
-  QTimer timer_;
-  QElapsedTimer clock_;
-  qint64 stepped_ = 0;
-  std::vector<std::uint8_t> pending_;
-};
+using test::PtyUnit;
 
 // The operator in the save dialog: types the name, saves, and agrees to create the file.
 class DialogOperator {
@@ -136,6 +95,7 @@ class DialogOperator {
 
 struct LiveReadOut : ::testing::Test {
   QTemporaryDir dir;
+  std::unique_ptr<sim::Unit> unit;
   std::unique_ptr<PtyUnit> pty;
   QtSerialPort port;
   QtExportFile file;
@@ -149,7 +109,8 @@ struct LiveReadOut : ::testing::Test {
     sim::Options o;
     o.storage.records = 300;
     o.warmUpMs = 0;
-    pty = std::make_unique<PtyUnit>(o);
+    unit = std::make_unique<sim::Unit>(o);
+    pty = std::make_unique<PtyUnit>(*unit);
     ASSERT_EQ(pty->Error(), "");
     s.ports.list = {{"Псевдотерминал", "Псевдотерминал (" + pty->Path() + ")"}};
     tool = std::make_unique<Tool>(s.platform(port, file, dialog));
@@ -214,7 +175,7 @@ struct LiveReadOut : ::testing::Test {
 
 TEST_F(LiveReadOut, WholeBufferIntoBothLayoutsByteForByte) {
   std::vector<sim::RecordBytes> records;
-  for (std::size_t i = 0; i < pty->unit.StoredRecords(); ++i) records.push_back(pty->unit.Record(i));
+  for (std::size_t i = 0; i < unit->StoredRecords(); ++i) records.push_back(unit->Record(i));
   ASSERT_EQ(records.size(), 300u);
 
   // Addressed first: it frees nothing, so the sequential read-out after it finds everything.
@@ -232,7 +193,7 @@ TEST_F(LiveReadOut, WholeBufferIntoBothLayoutsByteForByte) {
   const QByteArray expected = Expected(records, Layout::Spreadsheet);
   EXPECT_EQ(written.size(), expected.size());
   EXPECT_TRUE(written == expected);
-  EXPECT_EQ(pty->unit.StoredRecords(), 0u);
+  EXPECT_EQ(unit->StoredRecords(), 0u);
 
   const QString shots = qEnvironmentVariable("ZHV_SHOTS", QDir::currentPath());
   QDir().mkpath(shots);
