@@ -1,30 +1,28 @@
 #include "app/tool.h"
 
-#include "commands/calibration.h"
-#include "commands/clock.h"
-#include "commands/editors.h"
-#include "commands/lock.h"
-#include "exchange/startup.h"
-#include "link/Vcom_io.h"
-#include "storage/readout.h"
-
 namespace zhv {
 
-Tool::Tool(Platform platform) : p(platform) {
+Tool::Tool(Platform platform)
+    : p(platform),
+      link(p.port),
+      log(p.log),
+      trace(f, link),
+      ports(f, p.ports, p.port, log),
+      exchange(link, display, commands, readOut),
+      display(f, link, exchange.poll, exchange.jobs),
+      commands(f, exchange, display.state, p.locale, p.clock),
+      readOut(f, exchange, commands.lock, commands.clock, p.file, p.saveDialog) {
+  link.Observe(trace);
+  link.Observe(log);
   // Each subsystem binds the window events it handles.
-  BindStartup(*this);
-  BindTrace(*this);
-  BindPorts(*this);
-  BindStatusGroups(*this);
-  BindEditors(*this);
-  BindCalibration(*this);
-  BindClock(*this);
-  BindReadOut(*this);
-  // The device behind the port vanished: the poll tick takes what it sent
-  // before, then ends the connection as a failed write does.
-  p.port.SetLostHandler([this] {
-    if (r.portOpen == 1) r.linkLost = 1;
-  });
+  trace.Bind();
+  commands.Bind();
+  readOut.Bind();
+  f.Timer1.OnTimer = [this] { PollTick(); };
+  f.ListView1.OnDblClick = [this] { OpenSelectedPort(); };
+  f.Button1.OnClick = [this] { ResetConnection(); };
+  f.CheckBox1.OnClick = [this] { ApplyReadOutTraceSetting(); };
+  p.ports.Watch([this] { ports.Follow(link.IsOpen()); });
 }
 
 }  // namespace zhv

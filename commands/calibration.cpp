@@ -1,10 +1,7 @@
-// Calibration, the EEPROM rewrite and INIT. None has an entry to check but the
-// INIT pass phrase; the unit's verdict is shown by the exchange.
 #include "commands/calibration.h"
 
-#include "app/tool.h"
-#include "commands/lock.h"
-#include "exchange/catalogue.h"
+#include "protocol/catalogue.h"
+#include "ui/bindings.h"
 
 namespace zhv {
 
@@ -18,75 +15,81 @@ constexpr const char* kPassPhraseLower = "drop it";
 constexpr char kMask = '*';
 constexpr char kEnter = '\r';
 
-void PostCalibration(Tool& t, std::uint8_t operation) {
-  LockEditing(t);
-  t.r.pending = cat::kPendCalibrate;
-  t.r.commandArg = operation;
+// clang-format off
+constexpr Click<Calibration> kClicks[] = {
+    {&TForm1::Button121, &Calibration::CalibrateZero1},
+    {&TForm1::Button1221, &Calibration::CalibrateSpan1},
+    {&TForm1::Button221, &Calibration::CalibrateZero2},
+    {&TForm1::Button2221, &Calibration::CalibrateSpan2},
+    {&TForm1::Button124, &Calibration::RewriteEeprom},
+    {&TForm1::Button224, &Calibration::RewriteEeprom},
+    {&TForm1::Button324, &Calibration::RewriteEeprom},
+    {&TForm1::Button334, &Calibration::RewriteEeprom},
+    {&TForm1::Button354, &Calibration::RewriteEeprom},
+    {&TForm1::Button364, &Calibration::RewriteEeprom},
+    {&TForm1::Button424, &Calibration::RewriteEeprom},
+    {&TForm1::Button524, &Calibration::RewriteEeprom},
+    {&TForm1::Button125, &Calibration::AskInitPassPhrase1},
+    {&TForm1::Button225, &Calibration::AskInitPassPhrase2},
+};
+// clang-format on
+
+}  // namespace
+
+void Calibration::Bind() {
+  BindClicks<Calibration>(f_, *this, kClicks);
+  f_.Edit125.OnKeyPress = [this](char& key) { PassPhraseKey(f_.Edit125, key, cat::kOpInit1); };
+  f_.Edit225.OnKeyPress = [this](char& key) { PassPhraseKey(f_.Edit225, key, cat::kOpInit2); };
 }
 
+void Calibration::Post(std::uint8_t operation) {
+  lock_.Lock();
+  ex_.poll.pending = Pending::Calibrate;
+  ex_.poll.commandArg = operation;
+}
+
+void Calibration::CalibrateZero1() { Post(cat::kOpZero1); }
+void Calibration::CalibrateSpan1() { Post(cat::kOpSpan1); }
+void Calibration::CalibrateZero2() { Post(cat::kOpZero2); }
+void Calibration::CalibrateSpan2() { Post(cat::kOpSpan2); }
+
+void Calibration::RewriteEeprom() {
+  lock_.Lock();
+  ex_.poll.pending = Pending::RewriteEeprom;
+}
+
+void Calibration::AskInitPassPhrase1() { AskPassPhrase(f_.Button125, f_.Edit125); }
+void Calibration::AskInitPassPhrase2() { AskPassPhrase(f_.Button225, f_.Edit225); }
+
 // Locks everything else and shows the prompt; the button stays usable to start afresh.
-void AskPassPhrase(Tool& t, Control& button, Control& edit) {
-  LockEditing(t);
+void Calibration::AskPassPhrase(Control& button, Control& edit) {
+  lock_.Lock();
   edit.SetEnabled(true);
   edit.SetPasswordChar(0);
   edit.SetVisible(true);
   edit.SetText(kPrompt);
-  t.r.initTyping = 0;
+  typing_ = false;
   button.SetEnabled(true);
 }
 
 // The first key clears the prompt (or the error) and masks; the edit then takes the key itself.
-void PassPhraseKey(Tool& t, Control& edit, char key, std::uint8_t operation) {
-  ExchangeRecord& r = t.r;
-  if (r.initTyping == 0) {
+void Calibration::PassPhraseKey(Control& edit, char key, std::uint8_t operation) {
+  if (!typing_) {
     edit.SetText("");
     edit.SetPasswordChar(kMask);
-    r.initTyping = 1;
+    typing_ = true;
   }
   if (key != kEnter) return;
   if (edit.Text() == kPassPhrase || edit.Text() == kPassPhraseLower) {
     edit.SetEnabled(false);
     edit.SetVisible(false);
-    r.pending = cat::kPendCalibrate;
-    r.commandArg = operation;
+    ex_.poll.pending = Pending::Calibrate;
+    ex_.poll.commandArg = operation;
   } else {
     edit.SetText(kWrongPassPhrase);
     edit.SetPasswordChar(0);
-    r.initTyping = 0;
+    typing_ = false;
   }
 }
-
-}  // namespace
-
-void BindCalibration(Tool& t) {
-  TForm1& f = t.f;
-  f.Button121.OnClick = [&t] { Button121Click(t); };
-  f.Button1221.OnClick = [&t] { Button1221Click(t); };
-  f.Button221.OnClick = [&t] { Button221Click(t); };
-  f.Button2221.OnClick = [&t] { Button2221Click(t); };
-  for (Control* b : {&f.Button124, &f.Button224, &f.Button324, &f.Button334, &f.Button354,
-                     &f.Button364, &f.Button424, &f.Button524})
-    b->OnClick = [&t] { Button124Click(t); };
-  f.Button125.OnClick = [&t] { Button125Click(t); };
-  f.Button225.OnClick = [&t] { Button225Click(t); };
-  f.Edit125.OnKeyPress = [&t](char& key) { Edit125KeyPress(t, key); };
-  f.Edit225.OnKeyPress = [&t](char& key) { Edit225KeyPress(t, key); };
-}
-
-void Button121Click(Tool& t) { PostCalibration(t, cat::kOpZero1); }
-void Button1221Click(Tool& t) { PostCalibration(t, cat::kOpSpan1); }
-void Button221Click(Tool& t) { PostCalibration(t, cat::kOpZero2); }
-void Button2221Click(Tool& t) { PostCalibration(t, cat::kOpSpan2); }
-
-void Button124Click(Tool& t) {
-  LockEditing(t);
-  t.r.pending = cat::kPendRewriteEeprom;
-}
-
-void Button125Click(Tool& t) { AskPassPhrase(t, t.f.Button125, t.f.Edit125); }
-void Button225Click(Tool& t) { AskPassPhrase(t, t.f.Button225, t.f.Edit225); }
-
-void Edit125KeyPress(Tool& t, char& key) { PassPhraseKey(t, t.f.Edit125, key, cat::kOpInit1); }
-void Edit225KeyPress(Tool& t, char& key) { PassPhraseKey(t, t.f.Edit225, key, cat::kOpInit2); }
 
 }  // namespace zhv

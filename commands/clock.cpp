@@ -1,13 +1,10 @@
-// Clock setting and correction: the handlers only flag the job and post it;
-// the storage job states send the requests.
 #include "commands/clock.h"
 
 #include <algorithm>
 
-#include "app/tool.h"
-#include "commands/lock.h"
-#include "decode/ServTKE.h"
-#include "exchange/catalogue.h"
+#include "decode/codecs.h"
+#include "protocol/catalogue.h"
+#include "ui/bindings.h"
 
 namespace zhv {
 
@@ -16,72 +13,104 @@ namespace {
 constexpr std::int32_t kDividerMin = 6300;
 constexpr std::int32_t kDividerMax = 9999;
 
-void PostDivider(Tool& t, std::int32_t value, std::uint8_t flags) {
-  t.r.clockDivider = value;
-  t.r.dividerFlags = flags;
-  t.r.pending = cat::kPendClockDivider;
-}
+constexpr Click<Clock> kClicks[] = {
+    {&TForm1::Button10221, &Clock::SetDateTime},     {&TForm1::Button10222, &Clock::CopyUnitDateTime},
+    {&TForm1::Button10223, &Clock::CopyPcDateTime},  {&TForm1::Button10230, &Clock::SetStorageSetup},
+    {&TForm1::Button10241, &Clock::WriteDivider},    {&TForm1::Button10242, &Clock::ReadDivider},
+};
 
 }  // namespace
 
-void BindClock(Tool& t) {
-  TForm1& f = t.f;
-  f.Button10221.OnClick = [&t] { Button10221Click(t); };
-  f.Button10222.OnClick = [&t] { Button10222Click(t); };
-  f.Button10223.OnClick = [&t] { Button10223Click(t); };
-  f.Button10230.OnClick = [&t] { Button10230Click(t); };
-  f.Button10241.OnClick = [&t] { Button10241Click(t); };
-  f.Button10242.OnClick = [&t] { Button10242Click(t); };
-}
+void Clock::Bind() { BindClicks<Clock>(f_, *this, kClicks); }
 
 // The edits are checked when the job runs, so what is sent is what they show then.
-void Button10221Click(Tool& t) {
-  LockEditing(t);
-  t.r.clockSetFlags = cat::kClockSetRequested;
-  t.r.pending = cat::kPendStorage;
+void Clock::SetDateTime() {
+  lock_.Lock();
+  ex_.jobs.clockRequested = true;
+  ex_.poll.pending = Pending::Storage;
 }
 
-void Button10222Click(Tool& t) {
-  TForm1& f = t.f;
-  const Control* shown[] = {&f.Edit10121, &f.Edit10122, &f.Edit10123, &f.Edit10124, &f.Edit10125, &f.Edit10126};
-  Control* entry[] = {&f.Edit10221, &f.Edit10222, &f.Edit10223, &f.Edit10224, &f.Edit10225, &f.Edit10226};
+void Clock::CopyUnitDateTime() {
+  const Control* shown[] = {&f_.Edit10121, &f_.Edit10122, &f_.Edit10123, &f_.Edit10124, &f_.Edit10125, &f_.Edit10126};
+  Control* entry[] = {&f_.Edit10221, &f_.Edit10222, &f_.Edit10223, &f_.Edit10224, &f_.Edit10225, &f_.Edit10226};
   for (int i = 0; i < 6; ++i) entry[i]->SetText(shown[i]->Text());
 }
 
-void Button10223Click(Tool& t) {
-  TForm1& f = t.f;
-  const LocalDateTime now = t.p.clock.Now();
-  f.Edit10221.SetText(FormatValue(2, now.day));
-  f.Edit10222.SetText(FormatValue(2, now.month));
+void Clock::CopyPcDateTime() {
+  const LocalDateTime now = pc_.Now();
+  f_.Edit10221.SetText(FormatValue(2, now.day));
+  f_.Edit10222.SetText(FormatValue(2, now.month));
   // A unit that reports no software version takes a two-digit year.
-  f.Edit10223.SetText(t.r.identValue != 0 ? FormatValue(4, now.year) : FormatValue(2, now.year % 100));
-  f.Edit10224.SetText(FormatValue(2, now.hour));
-  f.Edit10225.SetText(FormatValue(2, now.minute));
-  f.Edit10226.SetText(FormatValue(2, now.second));
+  f_.Edit10223.SetText(ex_.poll.unit.version != 0 ? FormatValue(4, now.year) : FormatValue(2, now.year % 100));
+  f_.Edit10224.SetText(FormatValue(2, now.hour));
+  f_.Edit10225.SetText(FormatValue(2, now.minute));
+  f_.Edit10226.SetText(FormatValue(2, now.second));
 }
 
 // The boxes are read when the request is built, not here.
-void Button10230Click(Tool& t) {
-  LockEditing(t);
-  t.r.storageSetupFlags = cat::kSetupRequested;
-  t.r.pending = cat::kPendStorage;
+void Clock::SetStorageSetup() {
+  lock_.Lock();
+  ex_.jobs.setupRequested = true;
+  ex_.poll.pending = Pending::Storage;
+}
+
+void Clock::PostDivider(std::int32_t value, bool write) {
+  ex_.jobs.divider = value;
+  ex_.jobs.dividerRead = !write;
+  ex_.jobs.dividerWrite = write;
+  ex_.poll.pending = Pending::ClockDivider;
 }
 
 // Never refused: an unreadable entry becomes the lowest divider.
-void Button10241Click(Tool& t) {
-  LockEditing(t);
-  t.f.Button10242.SetEnabled(false);
-  std::int32_t value = 0;
-  ConvertInteger(t.f.Edit1024.Text(), value);  // unreadable text leaves 0
-  value = std::clamp(value, kDividerMin, kDividerMax);
-  t.f.Edit1024.SetText(FormatValue(4, value));
-  PostDivider(t, value, cat::kDividerWrite);
+void Clock::WriteDivider() {
+  lock_.Lock();
+  f_.Button10242.SetEnabled(false);
+  const std::int32_t value = std::clamp(ParseInteger(f_.Edit1024.Text()).value_or(0), kDividerMin, kDividerMax);
+  f_.Edit1024.SetText(FormatValue(4, value));
+  PostDivider(value, true);
 }
 
-void Button10242Click(Tool& t) {
-  LockEditing(t);
-  t.f.Button10242.SetEnabled(false);
-  PostDivider(t, 0, cat::kDividerRead);
+void Clock::ReadDivider() {
+  lock_.Lock();
+  f_.Button10242.SetEnabled(false);
+  PostDivider(0, false);
+}
+
+ClockEntry Clock::ReadClockEntry() {
+  struct Field {
+    Control& edit;
+    std::int32_t min, max;
+    std::uint8_t formatCode;
+  };
+  const Field fields[] = {
+      {f_.Edit10221, 1, 31, 2}, {f_.Edit10222, 1, 12, 2}, {f_.Edit10223, 1, 9999, 4},
+      {f_.Edit10224, 0, 23, 2}, {f_.Edit10225, 0, 59, 2}, {f_.Edit10226, 0, 59, 2},
+  };
+  std::int32_t values[6];
+  ClockEntry entry;
+  entry.valid = true;
+  // Every field is checked and rewritten, so all corrections show at once.
+  for (int i = 0; i < 6; ++i) {
+    const Field& field = fields[i];
+    const auto typed = ParseInteger(field.edit.Text());
+    std::int32_t value = typed.value_or(1);
+    if (!typed || value < field.min || value > field.max) entry.valid = false;
+    value = std::clamp(value, field.min, field.max);
+    field.edit.SetText(FormatValue(field.formatCode, value));
+    values[i] = value;
+  }
+  entry.payload = {static_cast<std::uint8_t>(values[0]),        static_cast<std::uint8_t>(values[1]),
+                   static_cast<std::uint8_t>(values[2] & 0xFF), static_cast<std::uint8_t>(values[2] >> 8),
+                   static_cast<std::uint8_t>(values[3]),        static_cast<std::uint8_t>(values[4]),
+                   static_cast<std::uint8_t>(values[5])};
+  return entry;
+}
+
+std::uint8_t Clock::SetupByte() const {
+  std::uint8_t bits = 0;
+  if (f_.CheckBox10236.Checked()) bits |= cat::kSetupInitBuffer;
+  if (f_.CheckBox10235.Checked()) bits |= cat::kSetupResetOverflow;
+  return bits;
 }
 
 }  // namespace zhv

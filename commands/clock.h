@@ -1,19 +1,43 @@
 // The storage tab's clock and set-up commands: date and time, storage set-up,
-// clock correction divider.
+// clock correction divider. The handlers flag the job and post it; the storage
+// job states send the requests and read the entries when they run.
 #pragma once
+
+#include <cstdint>
+
+#include "commands/lock.h"
+#include "exchange/exchange.h"
+#include "platform/platform.h"
+#include "ui/window_model.h"
 
 namespace zhv {
 
-struct Tool;
+class Clock {
+ public:
+  Clock(TForm1& f, Exchange& ex, EditingLock& lock, IClock& pc) : f_(f), ex_(ex), lock_(lock), pc_(pc) {}
 
-// Binds the six buttons of this file.
-void BindClock(Tool& t);
+  // Binds the six buttons of the clock and set-up groups.
+  void Bind();
 
-void Button10221Click(Tool& t);  // "Установить новую дату/время"
-void Button10222Click(Tool& t);  // "Дата/время прибора"
-void Button10223Click(Tool& t);  // "Дата/время ПЭВМ"
-void Button10230Click(Tool& t);  // "Установить новые параметры"
-void Button10241Click(Tool& t);  // "Установить" the divider
-void Button10242Click(Tool& t);  // "Обновить" the divider
+  void SetDateTime();         // "Установить новую дату/время"
+  void CopyUnitDateTime();    // "Дата/время прибора"
+  void CopyPcDateTime();      // "Дата/время ПЭВМ"
+  void SetStorageSetup();     // "Установить новые параметры"
+  void WriteDivider();        // "Установить"
+  void ReadDivider();         // "Обновить"
+
+  // The date and time edits checked: each rewritten with its corrected value.
+  ClockEntry ReadClockEntry();
+  // The data byte of the set-up request, from the two check boxes.
+  std::uint8_t SetupByte() const;
+
+ private:
+  void PostDivider(std::int32_t value, bool write);
+
+  TForm1& f_;
+  Exchange& ex_;
+  EditingLock& lock_;
+  IClock& pc_;
+};
 
 }  // namespace zhv

@@ -1,32 +1,42 @@
-// The parameter editors: each turns an entry or a check box into one parameter
-// word of the block and posts its write.
+// The parameter editors: each turns an entry or a check box into one field of
+// the parameter block and posts its write. The unit's answer is shown by the
+// exchange's re-read.
 #pragma once
+
+#include "commands/lock.h"
+#include "decode/display.h"
+#include "exchange/exchange.h"
+#include "platform/platform.h"
+#include "protocol/parameters.h"
+#include "ui/window_model.h"
 
 namespace zhv {
 
-struct Tool;
+class Editors {
+ public:
+  Editors(TForm1& f, Exchange& ex, EditingLock& lock, DisplayState& display, ILocale& locale)
+      : f_(f), ex_(ex), lock_(lock), display_(display), locale_(locale) {}
 
-// Binds the "Записать" and "Задать" buttons and the configuration check boxes.
-void BindEditors(Tool& t);
+  // Binds every "Записать" and "Задать" button and the configuration check boxes.
+  void Bind();
 
-void Button321Click(Tool& t);    // temperature alarm threshold, high byte of word 0x00
-void Button1220Click(Tool& t);   // channel 1 calibration concentration, word 0x03
-void Button123Click(Tool& t);    // channel 1 alarm threshold, word 0x04
-void Button2220Click(Tool& t);   // channel 2 calibration concentration, word 0x07
-void Button223Click(Tool& t);    // channel 2 alarm threshold, word 0x08
-void Button331Click(Tool& t);    // pulse valve voltage, word 0x09
-void Button351Click(Tool& t);    // run time on backup power, word 0x0A
-void Button10210Click(Tool& t);  // status recording period, bits 0..11 of word 0x0B
-void Button421Click(Tool& t);    // interface module periods, words 0x0C..0x0E
-void Button422Click(Tool& t);
-void Button423Click(Tool& t);
-void Button140Click(Tool& t);    // sensor supply voltage setpoint
+  // "Записать" (or "Задать") of a field: converts its edit, shows again what will
+  // be (or stays) stored, and, for a number, locks editing and posts the write.
+  void Write(const param::Field& field);
+  // A configuration check box: the whole word is posted with the flag changed.
+  void SwitchFunction(const FlagBox& box);
+  // "нет записи состояния": clears the period at once; "Записать" sends it.
+  void StopRecording();
 
-void CheckBox320Click(Tool& t);    // "Разрешить контроль температуры"
-void CheckBox360Click(Tool& t);    // "Разрешить информирование"
-void CheckBox1211Click(Tool& t);   // clean-air zero calibration
-void CheckBox350Click(Tool& t);    // "Использовать резервное питание"
-void CheckBox3501Click(Tool& t);   // "Сработка клапана после отключения"
-void CheckBox10210Click(Tool& t);  // "нет записи состояния"
+ private:
+  Control& EditOf(const param::Field& field) { return *f_.Find(field.control); }
+  void Post(Pending pending);
+
+  TForm1& f_;
+  Exchange& ex_;
+  EditingLock& lock_;
+  DisplayState& display_;
+  ILocale& locale_;
+};
 
 }  // namespace zhv

@@ -1,26 +1,28 @@
-// Editing lock and the status group's own buttons.
+// The editing lock: what an operator may change while no command is under way
+// and the unit is under USB control; and the control buttons of the five status
+// groups, which stay outside it.
 #pragma once
+
+#include "exchange/exchange.h"
+#include "ui/window_model.h"
 
 namespace zhv {
 
-struct Tool;
+class EditingLock {
+ public:
+  EditingLock(TForm1& f, const Exchange& ex) : f_(f), ex_(ex) {}
 
-void LockEditing(Tool& t);
-void UnlockEditing(Tool& t);
-void ApplyEditingLock(Tool& t);  // unlocked only while the unit reports USB control on
+  void Lock();
+  // Reverses the lock for what the attached unit has; always ends a pass phrase entry.
+  void Unlock();
+  // Unlocked only while the unit reports USB control.
+  void Apply();
+  // "ReStart ТКЭ", "Вкл." and "Выкл." of the five groups.
+  void SetControlButtons(bool enabled);
 
-// "ReStart ТКЭ", "Вкл." and "Выкл." of the five status groups: outside the editing
-// lock, disabled while a control command runs.
-void DisableControlButtons(Tool& t);
-void EnableControlButtons(Tool& t);
-
-// Binds the restart, on, off and counter reset buttons of the five status groups.
-void BindStatusGroups(Tool& t);
-
-void Button101Click(Tool& t);  // "ReStart ТКЭ"
-void Button102Click(Tool& t);  // "Вкл."
-void Button103Click(Tool& t);  // "Выкл."
-void Button104Click(Tool& t);  // "Сброс" of the packet counter
-void ResetPacketCounter(Tool& t);
+ private:
+  TForm1& f_;
+  const Exchange& ex_;
+};
 
 }  // namespace zhv

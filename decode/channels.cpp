@@ -1,12 +1,11 @@
 // Sensor channels: set-up by gas kind, state flags, and the readings of every
-// status response with their live charts.
-#include "app/tool.h"
-#include "decode/ServTKE.h"
-#include "decode/charts.h"
-#include "decode/gas_kinds.h"
+// status answer with their live charts.
+#include "decode/codecs.h"
+#include "decode/decoders.h"
 #include "decode/show.h"
 #include "decode/texts.h"
-#include "exchange/catalogue.h"
+#include "protocol/gas_kinds.h"
+#include "protocol/status_bits.h"
 
 namespace zhv {
 
@@ -21,25 +20,21 @@ void StartChart(Control& enable, ChartControl& chart, ChartRing& ring, SeriesCon
   FillChart(ring, series, axis.min - 1);
 }
 
-// --- readings
-
-// Shows a concentration word: bit 15 overrange, bits 0..14 a value whose
-// sign is bit 14. Returns the chart value.
-double ShowConcentration(ExchangeRecord& r, std::uint8_t kindByte, std::int32_t w, Control& edit,
-                         const ChartControl& chart) {
-  const std::uint16_t kind = kindByte & 0x3F;
+// Shows a concentration word: bit 15 over range, bits 0..14 a value whose sign
+// is bit 14. Returns the chart value.
+double ShowConcentration(std::uint8_t kind, std::int32_t w, Control& edit, const ChartControl& chart) {
   std::string text;
   std::int32_t value;
-  if (w & 0x4000) {
-    const std::int32_t magnitude = -w & 0x3FFF;
-    text = "-" + FormatByKind(r, kind, magnitude);
+  if (w & bits::kConcNegative) {
+    const std::int32_t magnitude = -w & bits::kConcMagnitude;
+    text = "-" + FormatByKind(kind, magnitude);
     value = -magnitude;
   } else {
-    value = w & 0x3FFF;
-    text = FormatByKind(r, kind, value);
+    value = w & bits::kConcMagnitude;
+    text = FormatByKind(kind, value);
   }
-  double chartValue = value / r.paramScale;
-  if (w & 0x8000) {
+  double chartValue = value / KindScale(kind);
+  if (w & bits::kConcOverRange) {
     chartValue = chart.LeftMax();
     text.insert(0, 1, '>');
   }
@@ -57,9 +52,9 @@ std::int32_t ToSupplySteps(std::int32_t raw) {
 }
 
 void ShowControlFlags(Control& edit, std::uint8_t flags) {
-  char bits[8];
-  for (int i = 0; i < 8; ++i) bits[i] = (flags & (0x80 >> i)) ? '1' : '0';
-  show::Text(edit, std::string_view(bits, 8));
+  char digits[8];
+  for (int i = 0; i < 8; ++i) digits[i] = (flags & (0x80 >> i)) ? '1' : '0';
+  show::Text(edit, std::string_view(digits, 8));
 }
 
 std::string TemperatureText(std::uint8_t t) {
@@ -68,19 +63,39 @@ std::string TemperatureText(std::uint8_t t) {
   return txt::kNoTemperature;
 }
 
+// One channel's eight flag digits and panels, each bit its own.
+struct StateRow {
+  std::array<Control*, 8> edits, panels;
+};
+
+StateRow StateRowOf(TForm1& f, int channelIndex) {
+  switch (channelIndex) {
+    case 0:
+      return {{&f.Edit1110, &f.Edit1111, &f.Edit1112, &f.Edit1113, &f.Edit1114, &f.Edit1115, &f.Edit1116, &f.Edit1117},
+              {&f.Panel1110, &f.Panel1111, &f.Panel1112, &f.Panel1113, &f.Panel1114, &f.Panel1115, &f.Panel1116,
+               &f.Panel1117}};
+    case 1:
+      return {{&f.Edit2110, &f.Edit2111, &f.Edit2112, &f.Edit2113, &f.Edit2114, &f.Edit2115, &f.Edit2116, &f.Edit2117},
+              {&f.Panel2110, &f.Panel2111, &f.Panel2112, &f.Panel2113, &f.Panel2114, &f.Panel2115, &f.Panel2116,
+               &f.Panel2117}};
+    default:
+      return {{&f.Edit3110, &f.Edit3111, &f.Edit3112, &f.Edit3113, &f.Edit3114, &f.Edit3115, &f.Edit3116, &f.Edit3117},
+              {&f.Panel3110, &f.Panel3111, &f.Panel3112, &f.Panel3113, &f.Panel3114, &f.Panel3115, &f.Panel3116,
+               &f.Panel3117}};
+  }
+}
+
 }  // namespace
 
-void SetUpChannel(Tool& t, std::uint8_t gasKind, std::uint8_t channel) {
-  TForm1& f = t.f;
-  auto& rings = t.r.rings;
+void SetUpChannel(TForm1& f, DisplayState& d, std::uint8_t gasKind, int channel) {
   const ChannelSetUp& k = GasKindOf(gasKind).channel;
   const bool first = channel == 0;
 
   ChartControl& concChart = first ? f.Chart110 : f.Chart210;
   ChartControl& voltChart = first ? f.Chart120 : f.Chart220;
-  StartChart(first ? f.CheckBox110 : f.CheckBox210, concChart, rings[first ? 0 : 2],
+  StartChart(first ? f.CheckBox110 : f.CheckBox210, concChart, d.rings[first ? 0 : 2],
              first ? f.LineSeries110 : f.LineSeries210, k.concentration);
-  StartChart(first ? f.CheckBox120 : f.CheckBox220, voltChart, rings[first ? 1 : 3],
+  StartChart(first ? f.CheckBox120 : f.CheckBox220, voltChart, d.rings[first ? 1 : 3],
              first ? f.LineSeries120 : f.LineSeries220, k.voltage);
 
   ChartControl& concFormat = k.formatsFirstPair ? f.Chart110 : concChart;
@@ -104,35 +119,13 @@ void SetUpChannel(Tool& t, std::uint8_t gasKind, std::uint8_t channel) {
   }
 }
 
-void ShowChannelState(Tool& t, std::uint8_t stateByte, std::uint8_t channelIndex) {
-  TForm1& f = t.f;
-  using Row = std::array<Control*, 8>;
-  Row edits, panels;
-  switch (channelIndex) {
-    case 0:
-      edits = {&f.Edit1110, &f.Edit1111, &f.Edit1112, &f.Edit1113,
-               &f.Edit1114, &f.Edit1115, &f.Edit1116, &f.Edit1117};
-      panels = {&f.Panel1110, &f.Panel1111, &f.Panel1112, &f.Panel1113,
-                &f.Panel1114, &f.Panel1115, &f.Panel1116, &f.Panel1117};
-      break;
-    case 1:
-      edits = {&f.Edit2110, &f.Edit2111, &f.Edit2112, &f.Edit2113,
-               &f.Edit2114, &f.Edit2115, &f.Edit2116, &f.Edit2117};
-      panels = {&f.Panel2110, &f.Panel2111, &f.Panel2112, &f.Panel2113,
-                &f.Panel2114, &f.Panel2115, &f.Panel2116, &f.Panel2117};
-      break;
-    case 2:
-      edits = {&f.Edit3110, &f.Edit3111, &f.Edit3112, &f.Edit3113,
-               &f.Edit3114, &f.Edit3115, &f.Edit3116, &f.Edit3117};
-      panels = {&f.Panel3110, &f.Panel3111, &f.Panel3112, &f.Panel3113,
-                &f.Panel3114, &f.Panel3115, &f.Panel3116, &f.Panel3117};
-      break;
-    default:
-      return;
-  }
+void ShowChannelState(TForm1& f, std::uint8_t unitGasKind, bool temperatureOff, std::uint8_t stateByte,
+                      int channelIndex) {
+  if (channelIndex < 0 || channelIndex > 2) return;
+  const StateRow row = StateRowOf(f, channelIndex);
 
   // The unit's own kind decides the fault texts on every channel.
-  const bool optical = GasKindOf(t.r.gasKind).optical;
+  const bool optical = GasKindOf(unitGasKind).optical;
   struct Flag {
     const char* text;
     TColor colour;
@@ -150,53 +143,49 @@ void ShowChannelState(Tool& t, std::uint8_t stateByte, std::uint8_t channelIndex
   };
   for (int bit = 0; bit < 8; ++bit) {
     const bool set = stateByte & (1u << bit);
-    show::Text(*edits[bit], show::Bit(set));
+    show::Text(*row.edits[bit], show::Bit(set));
     Flag shown = set ? whenSet[bit] : quiet;
     if (bit == 0 && !set) shown = {txt::kStateInit, clr::Olive};
-    panels[bit]->SetColour(shown.colour);
-    show::Text(*panels[bit], shown.text);
+    row.panels[bit]->SetColour(shown.colour);
+    show::Text(*row.panels[bit], shown.text);
   }
 
   // With temperature control off the temperature sensor's state is no news.
-  if (channelIndex == 2 && (t.r.param[0] & 0x10)) {
+  if (channelIndex == 2 && temperatureOff) {
     show::Text(f.Panel3110, "");
     f.Panel3110.SetColour(clr::BtnFace);
   }
 }
 
-void ShowChannelValues(Tool& t) {
-  TForm1& f = t.f;
-  ExchangeRecord& r = t.r;
-  const Bytes256& d = r.rxData;
-  auto& rings = r.rings;
-
+void ShowChannelValues(TForm1& f, DisplayState& d, std::uint8_t unitGasKind, const Status& s) {
+  auto& rings = d.rings;
+  const ChannelReading& c1 = s.channels[0];
   PlotIfEnabled(f.CheckBox110, rings[0], f.LineSeries110,
-                ShowConcentration(r, d[8], show::Word(d, 10), f.Edit112, f.Chart110));
+                ShowConcentration(c1.kind, c1.concentration, f.Edit112, f.Chart110));
 
-  const std::int32_t v = show::Word(d, 12);
-  const GasKind& kind = GasKindOf(r.gasKind);
+  const std::int32_t v = c1.voltage;
+  const GasKind& kind = GasKindOf(unitGasKind);
   const bool optical = kind.optical;
   f.Edit120.SetText(FormatValue(optical ? 5 : 0x45, v));
   show::Text(f.Label120, optical ? "" : txt::kVolts);
-  if (f.CheckBox120.Checked() && optical)
-    f.Chart120.SetLeftMax(v < 9500 ? 10000 : v < 19500 ? 20000 : 35000);
+  if (f.CheckBox120.Checked() && optical) f.Chart120.SetLeftMax(v < 9500 ? 10000 : v < 19500 ? 20000 : 35000);
   PlotIfEnabled(f.CheckBox120, rings[1], f.LineSeries120, optical ? v : v / 10000.0);
 
-  f.Edit141.SetText(FormatValue(0x23, ToSupplySteps(show::Word(d, 14))));
-  ShowControlFlags(f.Edit143, d[16]);
+  f.Edit141.SetText(FormatValue(0x23, ToSupplySteps(c1.supply)));
+  ShowControlFlags(f.Edit143, c1.controlFlags);
 
   if (kind.secondChannel) {
+    const ChannelReading& c2 = s.channels[1];
     PlotIfEnabled(f.CheckBox210, rings[2], f.LineSeries210,
-                  ShowConcentration(r, d[18], show::Word(d, 20), f.Edit212, f.Chart210));
-    const std::int32_t v2 = show::Word(d, 22);
+                  ShowConcentration(c2.kind, c2.concentration, f.Edit212, f.Chart210));
+    const std::int32_t v2 = c2.voltage;
     f.Edit220.SetText(FormatValue(0x45, v2));
     PlotIfEnabled(f.CheckBox220, rings[3], f.LineSeries220, v2 / 10000.0);
-    f.Edit241.SetText(FormatValue(0x23, ToSupplySteps(show::Word(d, 24))));
-    ShowControlFlags(f.Edit243, d[26]);
+    f.Edit241.SetText(FormatValue(0x23, ToSupplySteps(c2.supply)));
+    ShowControlFlags(f.Edit243, c2.controlFlags);
   }
 
-  if (kind.temperatureSensor)
-    f.Edit312.SetText(TemperatureText(d[29]));
+  if (kind.temperatureSensor) f.Edit312.SetText(TemperatureText(s.temperature));
 }
 
 }  // namespace zhv

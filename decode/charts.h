@@ -1,10 +1,18 @@
 // The live charts: each series is rebuilt from its 100-value ring.
 #pragma once
 
-#include "app/record.h"
+#include <array>
+
 #include "ui/control.h"
 
 namespace zhv {
+
+// Values of one live chart: exactly 100, drawn oldest first once full.
+struct ChartRing {
+  std::array<double, 100> values{};
+  int writePos = 0;
+  int fillCount = 0;
+};
 
 // Empties the ring and fills it, and the series, with one value.
 void FillChart(ChartRing& ring, SeriesControl& series, double value);

@@ -1,15 +1,11 @@
-// Value codecs: the fixed-point formatter, the gas-kind formatter, the two
-// entry parsers and the packed timestamp fields.
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
 #include <string_view>
 
-#include "app/record.h"
-#include "decode/ServTKE.h"
-#include "decode/gas_kinds.h"
-#include "platform/platform.h"
+#include "decode/codecs.h"
+#include "protocol/gas_kinds.h"
 
 namespace zhv {
 
@@ -45,27 +41,15 @@ std::string FormatValue(std::uint8_t formatCode, std::int32_t value) {
   return text;
 }
 
-std::string FormatByKind(ExchangeRecord& r, std::uint16_t kindCode, std::int32_t value) {
-  const GasKind& kind = GasKindOf(kindCode & 0x3F);
-  r.paramScale = kind.scale;
+std::string FormatByKind(std::uint16_t kindCode, std::int32_t value) {
   if (kindCode & kKindBlank) return {};
+  const GasKind& kind = GasKindOf(kindCode & 0x3F);
   return FormatValue((kindCode & kKindWide) ? kind.wideFormat : kind.narrowFormat, value);
 }
 
+double KindScale(std::uint16_t kindCode) { return GasKindOf(kindCode & 0x3F).scale; }
+
 namespace {
-
-// The block holds 32 bytes; a word must lie wholly inside it.
-bool WordInBlock(const ExchangeRecord& r) { return r.paramOffset + 1u < r.param.size(); }
-
-std::int32_t CurrentWord(const ExchangeRecord& r) {
-  return r.param[r.paramOffset] + 256 * r.param[r.paramOffset + 1u];
-}
-
-void StoreWord(ExchangeRecord& r, std::int32_t value) {
-  r.paramValue = value;
-  r.param[r.paramOffset] = static_cast<std::uint8_t>(value & 0xFF);
-  r.param[r.paramOffset + 1u] = static_cast<std::uint8_t>((value >> 8) & 0xFF);
-}
 
 // The accepted grammar: an optional sign, then decimal digits with at most one
 // point (mapped from the locale's separator), at least one digit.
@@ -122,58 +106,27 @@ bool ScaleToValue(double number, double scale, std::int32_t& value) {
 
 }  // namespace
 
-void ParseScaledEntry(ExchangeRecord& r, ILocale& locale) {
-  r.entryRejected = 0;
-  if (!WordInBlock(r)) {
-    r.entryRejected = 1;
-    return;
-  }
-  char separator = locale.DecimalSeparator();
+std::optional<std::int32_t> ParseScaledEntry(std::string text, double scale, char separator) {
   if (separator == '\0') separator = '.';
-
   // Operators type either separator; the last character is left as typed.
-  std::string& text = r.entryText;
   if (text.size() > 1) {
     const auto last = text.end() - 1;
     const auto it = std::find_if(text.begin(), last, [](char c) { return c == '.' || c == ','; });
     if (it != last) *it = separator;
   }
-
   double number = 0;
   std::int32_t value = 0;
-  if (ToLocaleNumber(text, separator, number) && ScaleToValue(number, r.paramScale, value)) {
-    StoreWord(r, value);
-  } else {
-    // The stored word stands; taking it directly equals dividing by the scale
-    // and multiplying back, and stays defined while the scale is still 0.
-    r.entryRejected = 1;
-    StoreWord(r, CurrentWord(r));
-  }
+  if (ToLocaleNumber(text, separator, number) && ScaleToValue(number, scale, value)) return value;
+  return std::nullopt;
 }
 
-bool ConvertInteger(std::string_view text, std::int32_t& value) {
-  if (!IsPlainNumber(text, false)) return false;
+std::optional<std::int32_t> ParseInteger(std::string_view text) {
+  if (!IsPlainNumber(text, false)) return std::nullopt;
   const std::string_view digits = WithoutPlus(text);
   std::int32_t converted = 0;
   const auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), converted);
-  if (ec != std::errc() || ptr != digits.data() + digits.size()) return false;
-  value = converted;
-  return true;
-}
-
-void ParseIntegerEntry(ExchangeRecord& r) {
-  r.entryRejected = 0;
-  if (!WordInBlock(r)) {
-    r.entryRejected = 1;
-    return;
-  }
-  std::int32_t value = 0;
-  if (ConvertInteger(r.entryText, value)) {
-    StoreWord(r, value);
-  } else {
-    r.entryRejected = 1;
-    StoreWord(r, CurrentWord(r));
-  }
+  if (ec != std::errc() || ptr != digits.data() + digits.size()) return std::nullopt;
+  return converted;
 }
 
 std::int32_t PackedSecond(std::uint32_t packed) { return packed & 0x3F; }

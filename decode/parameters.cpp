@@ -1,107 +1,110 @@
 // The parameter block laid out into the setting fields and configuration boxes.
 #include <algorithm>
 
-#include "app/tool.h"
-#include "decode/ServTKE.h"
-#include "decode/gas_kinds.h"
+#include "decode/codecs.h"
+#include "decode/decoders.h"
 #include "decode/show.h"
 #include "decode/texts.h"
-#include "exchange/catalogue.h"
+#include "protocol/catalogue.h"
+#include "protocol/gas_kinds.h"
 #include "ui/status_groups.h"
 
 namespace zhv {
 
 namespace {
 
-// Setting a box from code runs its click handler; the raised echo flag tells
-// that handler the change is ours, so it posts no write.
-void SetWithEcho(Control& box, bool checked, std::uint8_t& echo) {
-  if (box.Checked() != checked) echo = 1;
+// The valve voltage is shown within what the unit can drive; the block keeps its word.
+constexpr std::int32_t kValveShownMin = 500;
+constexpr std::int32_t kValveShownMax = 3400;
+
+// Setting a box from code runs its click handler; the raised echo tells that
+// handler the change is ours, so it posts no write.
+void SetWithEcho(Control& box, bool checked, bool& echo) {
+  if (box.Checked() != checked) echo = true;
   box.SetChecked(checked);
+}
+
+Control& Shown(TForm1& f, const param::Field& field) { return *f.Find(field.control); }
+
+void ShowWord(TForm1& f, const param::Block& b, const param::Field& field, std::uint8_t formatCode) {
+  Shown(f, field).SetText(FormatValue(formatCode, param::Get(b, field)));
 }
 
 }  // namespace
 
-void ShowParameterBlock(Tool& t) {
-  TForm1& f = t.f;
-  ExchangeRecord& r = t.r;
-  auto& p = r.param;
-  const auto word = [&p](int n) { return show::Word(p, 2 * static_cast<std::size_t>(n)); };
-  const std::uint8_t flags = p[0];
-  const GasKind& kind = GasKindOf(r.gasKind);
-  const bool storageUnit = r.rxDeviceType == cat::kTypeStorage;
+void ShowParameterBlock(TForm1& f, const PollState& p, std::uint8_t deviceType, DisplayState& d) {
+  using namespace param;
+  const Block& b = p.param;
+  const GasKind& kind = GasKindOf(p.unit.gasKind);
+  const bool storageUnit = deviceType == cat::kTypeStorage;
 
-  r.displayUpdate = 1;
+  d.displayUpdate = true;
 
-  // A set bit switches a function off; its box is checked while the bit is 0.
-  const bool temperatureOn = !(flags & 0x10) && kind.temperatureSensor;
-  SetWithEcho(f.CheckBox320, temperatureOn, r.echoTemperature);
-  for (Control* c : EachGroup(f, &StatusGroup::temperature)) c->SetChecked(temperatureOn);
-  SetWithEcho(f.CheckBox350, !(p[23] & 0x10) && storageUnit, r.echoBackupPower);
-  SetWithEcho(f.CheckBox3501, !(p[23] & 0x20) && storageUnit, r.echoValve);
-  SetWithEcho(f.CheckBox360, !(flags & 0x20) && r.rxDeviceType == cat::kTypeVoice, r.echoVoice);
-  SetWithEcho(f.CheckBox1211, !(flags & 0x80) && kind.cleanAirShown, r.echoCleanAir);
+  // A set bit switches a function off; its box is checked while the bit is 0,
+  // and only where the function applies to this unit.
+  for (const FlagBox& box : kFlagBoxes) {
+    bool applies = false;
+    switch (box.applies) {
+      case FlagApplies::TemperatureSensor: applies = kind.temperatureSensor; break;
+      case FlagApplies::StorageUnit: applies = storageUnit; break;
+      case FlagApplies::VoiceUnit: applies = deviceType == cat::kTypeVoice; break;
+      case FlagApplies::CleanAirShown: applies = kind.cleanAirShown; break;
+    }
+    const bool on = !IsSet(b, *box.flag) && applies;
+    SetWithEcho(Shown(f, *box.flag), on, d.echoes.*box.echo);
+    if (box.flag == &kTemperatureOff)
+      for (Control* c : EachGroup(f, &StatusGroup::temperature)) c->SetChecked(on);
+  }
 
-  f.CheckBox121.SetChecked(!(flags & 0x01));
-  f.CheckBox122.SetChecked(!(flags & 0x02));
-  f.CheckBox221.SetChecked(!(flags & 0x04));
-  f.CheckBox222.SetChecked(!(flags & 0x08));
+  for (const Field* mark : {&kZero1NotDone, &kSpan1NotDone, &kZero2NotDone, &kSpan2NotDone})
+    Shown(f, *mark).SetChecked(!IsSet(b, *mark));
 
   // Panel120 and Panel220 are left to the calibration and EEPROM results: emptying
   // them here would wipe a verdict during the re-read that follows it.
 
   // The optical CO2 sensor reports a raw signal, not volts.
   const bool optical = kind.optical;
-  const std::uint8_t voltageCode = optical ? 5 : 0x45;
-  f.Edit121.SetText(FormatValue(voltageCode, word(0x01)));
-  f.Edit1221.SetText(FormatValue(voltageCode, word(0x02)));
+  const std::uint8_t voltageCode = optical ? 5 : kZeroVoltage1.format;
+  ShowWord(f, b, kZeroVoltage1, voltageCode);
+  ShowWord(f, b, kSpanVoltage1, voltageCode);
   show::Text(f.Label1211, optical ? "" : txt::kVolts);
   show::Text(f.Label12212, optical ? "" : txt::kVolts);
 
-  const std::uint16_t kind1 = r.displayedKind | kKindWide;
-  f.Edit1220.SetText(FormatByKind(r, kind1, word(0x03)));
-  f.Edit123.SetText(FormatByKind(r, kind1, word(0x04)));
+  const auto kind1 = static_cast<std::uint16_t>(p.unit.displayedKind | kKindWide);
+  Shown(f, kCalConcentration1).SetText(FormatByKind(kind1, Get(b, kCalConcentration1)));
+  Shown(f, kThreshold1).SetText(FormatByKind(kind1, Get(b, kThreshold1)));
 
   if (kind.secondChannel) {
-    f.Edit221.SetText(FormatValue(0x45, word(0x05)));
-    f.Edit2221.SetText(FormatValue(0x45, word(0x06)));
-    f.Edit2220.SetText(FormatValue(4, word(0x07)));
-    f.Edit223.SetText(FormatValue(4, word(0x08)));
+    for (const Field* field : {&kZeroVoltage2, &kSpanVoltage2, &kCalConcentration2, &kThreshold2})
+      ShowWord(f, b, *field, field->format);
   } else {
-    show::Text(f.Edit221, txt::kNoVoltage);
-    show::Text(f.Edit2221, txt::kNoVoltage);
-    show::Text(f.Edit2220, txt::kNoCount);
-    show::Text(f.Edit223, txt::kNoCount);
+    show::Text(Shown(f, kZeroVoltage2), txt::kNoVoltage);
+    show::Text(Shown(f, kSpanVoltage2), txt::kNoVoltage);
+    show::Text(Shown(f, kCalConcentration2), txt::kNoCount);
+    show::Text(Shown(f, kThreshold2), txt::kNoCount);
   }
 
-  if (!kind.temperatureSensor) {
-    show::Text(f.Edit321, txt::kNoTemperature);
-  } else {
-    // The threshold is 0..127; a larger byte is corrected in the block itself,
-    // so a later write of word 0x00 sends the corrected value.
-    p[1] = std::min<std::uint8_t>(p[1], 127);
-    f.Edit321.SetText(FormatValue(2, p[1]));
-  }
-
-  f.Edit3310.SetText(FormatValue(0x24, std::clamp(word(0x09), 500, 3400)));
-  if (storageUnit)
-    f.Edit351.SetText(FormatValue(5, word(0x0A)));
+  if (kind.temperatureSensor)
+    ShowWord(f, b, kTemperatureThreshold, kTemperatureThreshold.format);
   else
-    show::Text(f.Edit351, txt::kNoSeconds);
-  f.Edit421.SetText(FormatValue(5, word(0x0C)));
-  f.Edit422.SetText(FormatValue(5, word(0x0D)));
-  f.Edit423.SetText(FormatValue(5, word(0x0E)));
+    show::Text(Shown(f, kTemperatureThreshold), txt::kNoTemperature);
 
-  const std::int32_t period = word(0x0B) & 0x0FFF;
-  f.Edit10210.SetText(FormatValue(4, period));
-  f.CheckBox10210.SetChecked(period == 0);
+  Shown(f, kValveVoltage)
+      .SetText(FormatValue(kValveVoltage.format, std::clamp<std::int32_t>(Get(b, kValveVoltage), kValveShownMin,
+                                                                          kValveShownMax)));
+  if (storageUnit)
+    ShowWord(f, b, kBackupRunTime, kBackupRunTime.format);
+  else
+    show::Text(Shown(f, kBackupRunTime), txt::kNoSeconds);
+  for (const Field* period : {&kPeriodNormal, &kPeriodFault, &kPeriodGas}) ShowWord(f, b, *period, period->format);
 
-  const std::int32_t setpoint = GasKindOf(r.displayedKind).supplySetpoint;
-  f.Edit142.SetText(FormatValue(0x23, setpoint));
-  p[30] = static_cast<std::uint8_t>(setpoint & 0xFF);
-  p[31] = static_cast<std::uint8_t>(setpoint >> 8);
+  const std::uint16_t recordPeriod = Get(b, kRecordPeriod);
+  ShowWord(f, b, kRecordPeriod, kRecordPeriod.format);
+  f.CheckBox10210.SetChecked(recordPeriod == 0);
 
-  r.displayUpdate = 0;
+  ShowWord(f, b, kSupplySetpoint, kSupplySetpoint.format);
+
+  d.displayUpdate = false;
 }
 
 }  // namespace zhv

@@ -1,54 +1,69 @@
-// The building blocks every state of the exchange is made of: the request,
-// the wait with its fallback, the idle look at the pending command, and the
-// two endings an operator command has.
+// The machine as data: a row for each request it sends and for each answer it
+// waits for. The tick runs the row of the current state.
 #pragma once
 
+#include <array>
 #include <cstdint>
-#include <initializer_list>
+#include <optional>
+#include <span>
+
+#include "exchange/exchange.h"
 
 namespace zhv {
 
-struct Tool;
-struct ExchangeRecord;
-
-inline constexpr int kResponseTimeoutTicks = 20;
-
-// The opening of every request state but the first: while closing, park instead of sending.
-bool Parked(ExchangeRecord& r);
-
-// Resets the timeout, fills the request buffer and sends it.
-void Send(Tool& t, std::uint8_t command, std::initializer_list<std::uint8_t> data);
-// The same, with the timeout left running (the acknowledgement of a block).
-void SendKeepingTimeout(Tool& t, std::uint8_t command, std::initializer_list<std::uint8_t> data);
-
-// How a wait counts its ticks: only the ticks without a frame, or every tick.
-enum class Count { Frameless, EveryTick };
-
-// True when the held frame is the expected answer (it is consumed); falls back
-// to `retry` on a wrong frame or on the 20th tick without one. A wrong frame is
-// a stale answer to a request given up on: what else has arrived by then is
-// dropped with it, or each such answer would fail the next wait in turn and
-// every request after it would be sent twice.
-bool Await(Tool& t, std::uint8_t command, std::uint8_t length, std::int32_t retry,
-           Count count = Count::Frameless);
-// The same for the answers whose length only has a lower bound: length >= minLength.
-bool AwaitAtLeast(Tool& t, std::uint8_t command, std::uint8_t minLength, std::int32_t retry,
-                  Count count = Count::Frameless);
-
-// The same for a request the unit may answer in either of two ways.
-struct Answer {
-  std::uint8_t command, length;
+// The data bytes of a request (the clock setting, at seven, is the longest).
+struct Payload {
+  std::array<std::uint8_t, 7> bytes{};
+  std::uint8_t size = 0;
 };
-bool AwaitEither(Tool& t, Answer first, Answer second, std::int32_t retry, Count count);
 
-// An idle state's first look: jumps to the pending command's first state. A
-// requested read-out that has lost the slot before it began (another command
-// took it, or a running command's finish cleared it) is dropped.
-bool TakePending(Tool& t);
+struct Request {
+  State state;           // the state that sends it
+  std::uint8_t command;
+  State next;            // where its answer is awaited
+  Payload (*data)(Exchange&) = nullptr;
+  // Runs first; false when it has moved the state on itself and nothing is sent.
+  bool (*prepare)(Exchange&) = nullptr;
+  // Where the answer is awaited when that depends on what was sent.
+  State (*route)(Exchange&) = nullptr;
+  bool whileClosing = false;  // the identification is sent even while closing
+  bool keepsTimeout = false;  // the acknowledgement: the block's arrival has just reset it
+};
 
-// The control buttons back, the editing lock decided, nothing pending.
-void CommandFinish(Tool& t);
-// After every base unit command the parameter block is read again.
-void ReReadFinish(Tool& t);
+enum class Match : std::uint8_t { Exact, AtLeast };
+
+struct Answer {
+  std::uint8_t command;
+  std::uint8_t length;
+  Match match = Match::Exact;
+  bool Fits(const Frame& f) const {
+    return f.command == command && (match == Match::Exact ? f.length == length : f.length >= length);
+  }
+};
+
+// How a wait counts its ticks toward the timeout: only those without a frame, or every one.
+enum class Count : std::uint8_t { Frameless, EveryTick };
+
+struct Await {
+  State state;
+  Answer answer;
+  std::optional<Answer> alternative;  // accepted in its place
+  Count count;
+  State fallback;  // on a wrong frame or the 20th tick without one: the request is made again
+  void (*accept)(Exchange&, const Frame&);
+};
+
+// Sends a request as its row says: unless closing parks the machine instead.
+void SendRequest(Exchange& ex, const Request& request);
+
+// The rows of the base unit's exchanges and of the storage jobs.
+std::span<const Request> BaseRequests();
+std::span<const Await> BaseAwaits();
+std::span<const Request> StorageRequests();
+std::span<const Await> StorageAwaits();
+
+// The row of a state, if it has one.
+const Request* RequestOf(State state);
+const Await* AwaitOf(State state);
 
 }  // namespace zhv

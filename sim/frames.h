@@ -1,5 +1,6 @@
-// Link frames as the unit sees them: 0x0D, device type, command, length,
-// data, XOR of everything before. The parser takes bytes in any split.
+// Link frames as the unit hears them: the tool's own frame parser, behind a
+// buffer that lets the unit look again. A frame that fails its check gives up
+// only its start byte, so a real frame hidden behind a stray 0x0D is found.
 #pragma once
 
 #include <cstddef>
@@ -7,26 +8,14 @@
 #include <optional>
 #include <vector>
 
+#include "protocol/frame.h"
+
 namespace zhv::sim {
-
-inline constexpr std::uint8_t kFrameStart = 0x0D;
-
-struct Frame {
-  std::uint8_t type = 0;
-  std::uint8_t command = 0;
-  std::vector<std::uint8_t> data;
-};
-
-// The whole frame with its check byte; data longer than 255 bytes is cut.
-std::vector<std::uint8_t> EncodeFrame(std::uint8_t type, std::uint8_t command,
-                                      const std::vector<std::uint8_t>& data);
 
 class FrameParser {
  public:
   void Feed(const std::uint8_t* bytes, std::size_t count);
-  // The next frame with a correct check byte, if one is complete. Bytes before
-  // a start byte are dropped; a frame that fails its check gives up only its
-  // start byte, so a real frame hidden behind a stray 0x0D is still found.
+  // The next frame with a correct check byte, if one is complete.
   std::optional<Frame> Next();
   // True while the start of a frame waits for the rest of it.
   bool Partial() const { return !buffer_.empty(); }

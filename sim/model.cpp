@@ -4,7 +4,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "exchange/catalogue.h"
+#include "protocol/catalogue.h"
 
 namespace zhv::sim {
 
@@ -13,11 +13,11 @@ namespace {
 constexpr std::int32_t kMagnitudeMax = 0x3FFF;
 
 // Swings stay below each kind's threshold so a demo unit does not alarm.
-constexpr ChannelProfile kMethane{cat::kGasCH4, 4000, 12000, 250, 100, 15.0, 25.0, 30000.0, 250};
-constexpr ChannelProfile kPropane{cat::kGasC3H8, 4000, 11000, 100, 50, 10.0, 15.0, 30000.0, 250};
-constexpr ChannelProfile kOpticalCO2{cat::kGasCO2Optical, 8000, 12000, 1000, 1000, 80.0, 40.0, 40000.0, 450};
-constexpr ChannelProfile kCO{cat::kGasCO, 3000, 9000, 100, 20, 10.0, 8.0, 45000.0, 330};
-constexpr ChannelProfile kCO2{cat::kGasCO2, 4000, 9000, 1000, 1000, 80.0, 40.0, 40000.0, 500};
+constexpr ChannelProfile kMethane{cat::kGasCH4, 4000, 12000, 250, 100, 15.0, 25.0, 30000.0};
+constexpr ChannelProfile kPropane{cat::kGasC3H8, 4000, 11000, 100, 50, 10.0, 15.0, 30000.0};
+constexpr ChannelProfile kOpticalCO2{cat::kGasCO2Optical, 8000, 12000, 1000, 1000, 80.0, 40.0, 40000.0};
+constexpr ChannelProfile kCO{cat::kGasCO, 3000, 9000, 100, 20, 10.0, 8.0, 45000.0};
+constexpr ChannelProfile kCO2{cat::kGasCO2, 4000, 9000, 1000, 1000, 80.0, 40.0, 40000.0};
 
 }  // namespace
 
@@ -31,7 +31,7 @@ GasProfile ProfileFor(std::uint8_t gasKind) {
     case cat::kGasCombined: return {kMethane, kCO};
     default: {
       // A kind the tool does not know: plain integers, so anything plausible serves.
-      ChannelProfile other{gasKind, 4000, 10000, 100, 50, 20.0, 10.0, 30000.0, 0};
+      ChannelProfile other{gasKind, 4000, 10000, 100, 50, 20.0, 10.0, 30000.0};
       return {other, std::nullopt};
     }
   }

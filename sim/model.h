@@ -16,7 +16,6 @@ struct ChannelProfile {
   double centre;                   // the true concentration swings around this
   double amplitude;                // ... by this much
   double periodMs;                 // ... once per this many milliseconds
-  std::uint16_t supplySetpoint;    // nominal sensor supply, 10 mV
 };
 
 struct GasProfile {

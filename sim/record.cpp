@@ -28,7 +28,7 @@ std::uint8_t Decimals(std::uint8_t type) {
 }
 
 std::uint16_t Negative(std::uint32_t magnitude) {
-  return static_cast<std::uint16_t>(kConcNegative | ((16384 - magnitude) & kConcValueMask));
+  return static_cast<std::uint16_t>(rec::kConcNegative | ((16384 - magnitude) & rec::kConcValueMask));
 }
 
 void PutWord(RecordBytes& r, std::size_t at, std::uint32_t value, int bytes) {
@@ -37,17 +37,17 @@ void PutWord(RecordBytes& r, std::size_t at, std::uint32_t value, int bytes) {
 
 std::uint8_t UnitState(std::uint64_t i, std::uint16_t& battery) {
   const auto phase = static_cast<std::uint32_t>(i % kScenario);
-  std::uint8_t state = Within(phase, 0, 1) ? 0 : kUnitOperating;
-  if (Within(phase, 8, 11)) state |= kUnitUsb;
-  if (Within(phase, 15, 16)) state |= kUnitTest;
-  if (Within(phase, 35, 36)) state |= kUnitLinkError;
+  std::uint8_t state = Within(phase, 0, 1) ? 0 : rec::kUnitOperating;
+  if (Within(phase, 8, 11)) state |= rec::kUnitUsb;
+  if (Within(phase, 15, 16)) state |= rec::kUnitTest;
+  if (Within(phase, 35, 36)) state |= rec::kUnitLinkError;
   battery = static_cast<std::uint16_t>(kMainsBattery + i % 5);
   if (Within(phase, 22, 31)) {
-    state |= kUnitOnBattery;
+    state |= rec::kUnitOnBattery;
     battery = static_cast<std::uint16_t>(kBatteryStart - (phase - 22) * kBatteryDrop);
-    if (battery < kDischarged) state |= kUnitDischarged;
+    if (battery < kDischarged) state |= rec::kUnitDischarged;
   }
-  if (battery & 0x100) state |= kUnitBattery8;
+  if (battery & 0x100) state |= rec::kUnitBattery8;
   return state;
 }
 
@@ -55,28 +55,28 @@ std::uint8_t UnitState(std::uint64_t i, std::uint16_t& battery) {
 std::uint16_t Channel1(std::uint64_t i, std::uint8_t type, std::uint8_t& state) {
   state = 0;
   if (type == 0) return 0;  // no sensor fitted
-  if (i % 29 == 7) state |= kCh1Fault;
+  if (i % 29 == 7) state |= rec::kCh1Fault;
   if (i % 13 == 5) {
-    state |= kCh1Triggered | kCh1Above1 | kCh1Above2;
-    return kConcOverRange | kOverRangeValue;
+    state |= rec::kCh1Triggered | rec::kCh1Above1 | rec::kCh1Above2;
+    return rec::kConcOverRange | kOverRangeValue;
   }
   if (i % 11 == 3) return Negative(static_cast<std::uint32_t>(i % 40) + 1);  // zero drift
   const auto value = static_cast<std::uint16_t>(i * 37 % 600);
-  if (value > 450) state |= kCh1Triggered | kCh1Above1;
+  if (value > 450) state |= rec::kCh1Triggered | rec::kCh1Above1;
   return value;
 }
 
 // Channel 2: the word and the state bits 4..6.
 std::uint16_t Channel2(std::uint64_t i, std::uint8_t& state) {
   state = 0;
-  if (i % 31 == 12) state |= kCh2Fault;
+  if (i % 31 == 12) state |= rec::kCh2Fault;
   if (i % 19 == 9) {
-    state |= kCh2Triggered | kCh2Above1;
-    return kConcOverRange | 500;
+    state |= rec::kCh2Triggered | rec::kCh2Above1;
+    return rec::kConcOverRange | 500;
   }
   if (i % 17 == 4) return Negative(static_cast<std::uint32_t>(i % 9) + 1);
   const auto value = static_cast<std::uint16_t>(i * 13 % 150);
-  if (value > 120) state |= kCh2Triggered | kCh2Above1;
+  if (value > 120) state |= rec::kCh2Triggered | rec::kCh2Above1;
   return value;
 }
 
@@ -84,32 +84,32 @@ std::uint16_t Channel2(std::uint64_t i, std::uint8_t& state) {
 
 RecordBytes MakeRecordAt(std::uint64_t i, const LocalDateTime& stamp) {
   RecordBytes r{};
-  r[kRecIntegrity] = i % 53 == 17 ? static_cast<std::uint8_t>(0x80 | (i & 0x7F)) : 0;
-  PutWord(r, kRecStamp, PackTimestamp(stamp, StorageModule::kReferenceYear), 4);
+  r[rec::kIntegrity] = i % 53 == 17 ? static_cast<std::uint8_t>(0x80 | (i & 0x7F)) : 0;
+  PutWord(r, rec::kStamp, PackTimestamp(stamp, StorageModule::kReferenceYear), 4);
 
   std::uint16_t battery = 0;
-  r[kRecUnitState] = UnitState(i, battery);
-  r[kRecBattery] = static_cast<std::uint8_t>(battery & 0xFF);
+  r[rec::kUnitState] = UnitState(i, battery);
+  r[rec::kBattery] = static_cast<std::uint8_t>(battery & 0xFF);
 
   const std::uint64_t fit = i / kRecordsPerFit;
   const std::uint8_t type = kRecordSensorTypes[fit % kRecordSensorTypes.size()];
-  r[kRecKind1] = static_cast<std::uint8_t>(type | Decimals(type) << 6);
+  r[rec::kKind1] = static_cast<std::uint8_t>(type | Decimals(type) << 6);
   std::uint8_t states1 = 0;
-  PutWord(r, kRecConc1, Channel1(i, type, states1), 2);
+  PutWord(r, rec::kConc1, Channel1(i, type, states1), 2);
   std::uint8_t states2 = 0;
   if (fit % 3 != 1) {
-    PutWord(r, kRecConc2, Channel2(i, states2), 2);
-    states2 |= kCh2Present;
+    PutWord(r, rec::kConc2, Channel2(i, states2), 2);
+    states2 |= rec::kCh2Present;
   }
-  r[kRecChannels] = states1 | states2;
+  r[rec::kChannels] = states1 | states2;
 
   if (i % 23 != 22) {
     const int t = static_cast<int>(i * 7 % 81) - 25;
-    std::uint8_t ts = kTempPresent;
-    if (t > 50) ts |= kTempTriggered | kTempAbove;
-    if (i % 41 == 20) ts |= kTempFault;
-    r[kRecTempState] = ts;
-    r[kRecTemperature] = static_cast<std::uint8_t>(static_cast<std::int8_t>(t));
+    std::uint8_t ts = rec::kTempPresent;
+    if (t > 50) ts |= rec::kTempTriggered | rec::kTempAbove;
+    if (i % 41 == 20) ts |= rec::kTempFault;
+    r[rec::kTempState] = ts;
+    r[rec::kTemperature] = static_cast<std::uint8_t>(static_cast<std::int8_t>(t));
   }
   return r;
 }

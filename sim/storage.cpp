@@ -4,17 +4,14 @@
 #include <chrono>
 #include <stdexcept>
 
-#include "exchange/catalogue.h"
+#include "protocol/catalogue.h"
+#include "protocol/status_bits.h"
 
 namespace zhv::sim {
 
 namespace {
 
-constexpr std::uint8_t kStatusDateFailure = 0x02;
-constexpr std::uint8_t kStatusOverflow = 0x20;
-constexpr std::uint8_t kStatusDateValid = 0x01;  // byte 1: the date and time in bytes 2..8 hold
-constexpr int kYearsHeld = 64;                   // the 6-bit year field of a time stamp
-constexpr std::size_t kBlockHeader = 5;          // count, address of the first record
+constexpr int kYearsHeld = 64;  // the 6-bit year field of a time stamp
 
 void PutLe(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) out[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
@@ -142,8 +139,8 @@ StorageModule::Block StorageModule::At(std::uint32_t address, std::size_t count)
 }
 
 std::vector<std::uint8_t> StorageModule::BlockData(const Block& b) const {
-  std::vector<std::uint8_t> data(kBlockHeader);
-  data.reserve(kBlockHeader + kRecordSize * b.count);
+  std::vector<std::uint8_t> data(rec::kBlockHeaderSize);
+  data.reserve(rec::kBlockHeaderSize + rec::kSize * b.count);
   data[0] = static_cast<std::uint8_t>(b.count);
   PutLe(data, 1, b.address, 4);
   for (std::size_t i = 0; i < b.count; ++i) {
@@ -168,8 +165,8 @@ void StorageModule::SetDivider(std::uint16_t value) { divider_ = std::clamp(valu
 std::vector<std::uint8_t> StorageModule::Status() const {
   std::vector<std::uint8_t> s(cat::kStorageStatusAnswerLen, 0);
   const LocalDateTime now = Now();
-  s[0] = static_cast<std::uint8_t>((clockFailure_ ? kStatusDateFailure : 0) | (overflow_ ? kStatusOverflow : 0));
-  s[1] = kStatusDateValid;
+  s[0] = static_cast<std::uint8_t>((clockFailure_ ? bits::kDateFault : 0) | (overflow_ ? bits::kBufferOverflow : 0));
+  s[1] = bits::kClockValid;
   s[2] = static_cast<std::uint8_t>(now.day);
   s[3] = static_cast<std::uint8_t>(now.month);
   PutLe(s, 4, static_cast<std::uint32_t>(now.year), 2);

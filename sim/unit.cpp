@@ -3,23 +3,14 @@
 #include <algorithm>
 #include <cmath>
 
+#include "protocol/gas_kinds.h"
+#include "protocol/status_bits.h"
+
 namespace zhv::sim {
 
 namespace {
 
-constexpr std::uint8_t kState0UsbControl = 0x01;
-constexpr std::uint8_t kState0WarmedUp = 0x02;
-
-constexpr std::uint8_t kSensorWorking = 0x01;
-constexpr std::uint8_t kSensorPastExcess = 0x02;
-constexpr std::uint8_t kSensorSetupError = 0x04;
-constexpr std::uint8_t kSensorExcess = 0x10;
-
-constexpr std::uint8_t kCalDisconnected = 0x10;
-constexpr std::uint8_t kCalUnknown = 0x80;
-constexpr std::uint8_t kOpZero = 0x00;
-constexpr std::uint8_t kOpSpan = 0x10;
-constexpr std::uint8_t kOpInit = 0xF0;
+using namespace bits;
 
 constexpr std::uint16_t kValveVoltage = 1200;    // 10 mV
 constexpr std::uint16_t kSupplyVoltage = 1200;   // 10 mV
@@ -28,9 +19,7 @@ constexpr double kRoomTemperature = 22.0;        // degrees C
 constexpr std::uint8_t kTemperatureAlarm = 50;   // degrees C
 constexpr std::uint16_t kRecordPeriodS = 60;
 
-// Channel n's calibration words start at 1 + 4n; its two "not calibrated" flags at bit 2n.
-constexpr std::size_t WordBase(int channel) { return 1 + 4 * static_cast<std::size_t>(channel); }
-constexpr std::uint8_t CalibrationFlags(int channel) { return static_cast<std::uint8_t>(0x03 << (2 * channel)); }
+const param::Channel& ChannelWords(int channel) { return param::kChannels[channel == 0 ? 0 : 1]; }
 
 std::uint8_t Lo(std::uint32_t v) { return static_cast<std::uint8_t>(v & 0xFF); }
 std::uint8_t Hi(std::uint32_t v) { return static_cast<std::uint8_t>((v >> 8) & 0xFF); }
@@ -46,25 +35,32 @@ Unit::Unit(Options options)
       profile_(ProfileFor(options_.gasKind & 0x3F)),
       storage_(options_.clockStart, options_.storage, kRecordPeriodS),
       warmUntilMs_(options_.warmUpMs),
-      setpoint_(profile_.channel1.supplySetpoint) {
+      setpoint_(static_cast<std::uint16_t>(GasKindOf(profile_.channel1.sensorKind).supplySetpoint)) {
   options_.gasKind &= 0x3F;
   options_.version &= 0x3FF;
-  words_[0] = static_cast<std::uint16_t>(kTemperatureAlarm << 8);  // all calibrated, every function on
+  // All calibrated, every function on.
+  param::Set(block_, param::kTemperatureThreshold, kTemperatureAlarm);
   const auto putChannel = [this](int channel, const ChannelProfile& c) {
-    const std::size_t w = WordBase(channel);
-    words_[w] = c.zeroVoltage;
-    words_[w + 1] = c.spanVoltage;
-    words_[w + 2] = c.calConcentration;
-    words_[w + 3] = c.threshold;
+    const param::Channel& w = ChannelWords(channel);
+    param::Set(block_, w.zeroVoltage, c.zeroVoltage);
+    param::Set(block_, w.spanVoltage, c.spanVoltage);
+    param::Set(block_, w.calConcentration, c.calConcentration);
+    param::Set(block_, w.threshold, c.threshold);
   };
   putChannel(0, profile_.channel1);
   if (profile_.channel2) putChannel(1, *profile_.channel2);
-  words_[cat::kWordValve] = kValveVoltage;
-  words_[cat::kWordBackupTime] = 300;
-  words_[cat::kWordSystem] = kRecordPeriodS;  // a record a minute, backup power and valve release in use
-  words_[cat::kWordPeriodNormal] = 3600;
-  words_[cat::kWordPeriodFault] = 600;
-  words_[cat::kWordPeriodGas] = 60;
+  param::Set(block_, param::kValveVoltage, kValveVoltage);
+  param::Set(block_, param::kBackupRunTime, 300);
+  param::Set(block_, param::kRecordPeriod, kRecordPeriodS);  // backup power and valve release in use
+  param::Set(block_, param::kPeriodNormal, 3600);
+  param::Set(block_, param::kPeriodFault, 600);
+  param::Set(block_, param::kPeriodGas, 60);
+}
+
+std::array<std::uint16_t, param::kWordCount> Unit::Words() const {
+  std::array<std::uint16_t, param::kWordCount> words{};
+  for (std::size_t n = 0; n < words.size(); ++n) words[n] = param::Word(block_, static_cast<std::uint8_t>(n));
+  return words;
 }
 
 void Unit::Feed(const std::uint8_t* bytes, std::size_t count) {
@@ -81,7 +77,7 @@ void Unit::Drain() {
 void Unit::Step(std::uint32_t ms) {
   nowMs_ += ms;
   ++steps_;
-  storage_.Step(ms, words_[cat::kWordSystem] & 0x0FFF);
+  storage_.Step(ms, param::Get(block_, param::kRecordPeriod));
   if (parser_.Partial() && nowMs_ - lastByteMs_ >= kStallMs) {
     parser_.DropStalled();
     Drain();
@@ -116,7 +112,7 @@ bool Unit::Answer(std::uint8_t request, std::uint8_t command, std::vector<std::u
 void Unit::Handle(const Frame& request) {
   lastRequest_ = request;
   ++requestCounts_[request.command];
-  const std::size_t n = request.data.size();
+  const std::size_t n = request.length;
   const std::uint8_t cmd = request.command;
   switch (cmd) {
     case cat::kProbe:
@@ -141,11 +137,12 @@ void Unit::Handle(const Frame& request) {
       if (n == 0) Answer(cmd, cat::kReadStatus, Status());
       break;
     case cat::kWriteWord: {
-      if (n != cat::kWriteWordLen || request.data[2] >= cat::kWordCount) break;
+      if (n != cat::kWriteWordLen || request.data[2] > param::kLastWord) break;
       const std::uint8_t word = request.data[2];
       if (!options_.faults.keepWords)
-        words_[word] = static_cast<std::uint16_t>(request.data[0] | request.data[1] << 8);
-      Answer(cmd, cat::kWriteWord, {Lo(words_[word]), Hi(words_[word]), word});
+        param::PutWord(block_, word, static_cast<std::uint16_t>(request.data[0] | request.data[1] << 8));
+      const std::uint16_t kept = param::Word(block_, word);
+      Answer(cmd, cat::kWriteWord, {Lo(kept), Hi(kept), word});
       break;
     }
     case cat::kSetSupply:
@@ -183,7 +180,7 @@ void Unit::Restart() {
 }
 
 std::uint8_t Unit::Status0() const {
-  return static_cast<std::uint8_t>((usbControl_ ? kState0UsbControl : 0) | (WarmedUp() ? kState0WarmedUp : 0));
+  return static_cast<std::uint8_t>((usbControl_ ? kUsbControl : 0) | (WarmedUp() ? kWarmedUp : 0));
 }
 
 std::vector<std::uint8_t> Unit::Identification() const {
@@ -196,32 +193,29 @@ std::vector<std::uint8_t> Unit::Identification() const {
 }
 
 std::vector<std::uint8_t> Unit::ParameterBlock() const {
-  std::vector<std::uint8_t> block;
-  for (std::uint16_t w : words_) {
-    block.push_back(Lo(w));
-    block.push_back(Hi(w));
-  }
-  return block;
+  return {block_.begin(), block_.begin() + static_cast<std::ptrdiff_t>(cat::kParamsAnswerLen)};
 }
 
 void Unit::PutChannel(std::vector<std::uint8_t>& s, std::size_t at, int channel, const ChannelProfile& c,
                       std::uint16_t supply) {
-  const std::size_t w = WordBase(channel);
+  const param::Channel& w = ChannelWords(channel);
   const std::uint16_t voltage = SensorVoltage(c, nowMs_);
-  const Reading r = Concentrate(voltage, words_[w], words_[w + 1], words_[w + 2]);
+  const Reading r = Concentrate(voltage, param::Get(block_, w.zeroVoltage), param::Get(block_, w.spanVoltage),
+                                param::Get(block_, w.calConcentration));
   std::uint8_t state = 0;
   if (WarmedUp()) {
     state |= kSensorWorking;
-    if (r.concentration > words_[w + 3]) {
+    if (r.concentration > param::Get(block_, w.threshold)) {
       state |= kSensorExcess;
       pastExcess_[static_cast<std::size_t>(channel)] = true;
     }
   }
-  if (r.setupError || (Flags() & CalibrationFlags(channel))) state |= kSensorSetupError;
+  const bool notCalibrated = param::IsSet(block_, w.zeroNotDone) || param::IsSet(block_, w.spanNotDone);
+  if (r.setupError || notCalibrated) state |= kSensorSetupError;
   if (pastExcess_[static_cast<std::size_t>(channel)]) state |= kSensorPastExcess;
   const std::uint16_t word = EncodeConcentration(r.concentration);
   const std::uint16_t supplyTenthMv = Around(supply * 100.0, nowMs_, 20.0, 5000.0, 65535.0);
-  s[at] = c.sensorKind & 0x3F;
+  s[at] = c.sensorKind & kSensorKindMask;
   s[at + 1] = state;
   s[at + 2] = Lo(word);
   s[at + 3] = Hi(word);
@@ -236,16 +230,19 @@ std::vector<std::uint8_t> Unit::Status() {
   std::vector<std::uint8_t> s(cat::kStatusAnswerLen, 0);
   s[0] = Status0();
   s[1] = options_.interfaceModule;
-  const std::uint16_t valve = Around(words_[cat::kWordValve], nowMs_, 3.0, 7000.0, 0x0FFF);
+  const std::uint16_t valve = Around(param::Get(block_, param::kValveVoltage), nowMs_, 3.0, 7000.0, 0x0FFF);
   s[2] = Lo(valve);
-  s[3] = static_cast<std::uint8_t>((Hi(valve) & 0x0F) | 0x10);  // D0: regulating
+  s[3] = static_cast<std::uint8_t>((Hi(valve) & kValveHighBits) | kValveD0);  // D0: regulating
   const std::uint16_t supply = Around(kSupplyVoltage, nowMs_, 4.0, 11000.0, 0x0FFF);
   const std::uint16_t battery = Around(kBatteryVoltage, nowMs_, 6.0, 60000.0, 0x0FFF);
   s[4] = static_cast<std::uint8_t>((Hi(supply) & 0x0F) | (Hi(battery) & 0x0F) << 4);
   s[5] = Lo(supply);
   s[6] = Lo(battery);
   PutChannel(s, 8, 0, profile_.channel1, setpoint_);
-  if (profile_.channel2) PutChannel(s, 18, 1, *profile_.channel2, profile_.channel2->supplySetpoint);
+  if (profile_.channel2) {
+    const auto nominal = static_cast<std::uint16_t>(GasKindOf(profile_.channel2->sensorKind).supplySetpoint);
+    PutChannel(s, 18, 1, *profile_.channel2, nominal);
+  }
   s[28] = WarmedUp() ? kSensorWorking : 0;
   const auto t = static_cast<int>(std::round(kRoomTemperature + Swing(nowMs_, 3.0, 120000.0)));
   s[29] = static_cast<std::uint8_t>(static_cast<std::int8_t>(t));
@@ -253,8 +250,8 @@ std::vector<std::uint8_t> Unit::Status() {
 }
 
 std::vector<std::uint8_t> Unit::Calibrate(std::uint8_t operation) {
-  const int channel = operation & 0x0F;
-  const std::uint8_t action = operation & 0xF0;
+  const int channel = operation & kOpChannelMask;
+  const std::uint8_t action = operation & kOpMask;
   const ChannelProfile* sensor = channel == 0 ? &profile_.channel1
                                  : channel == 1 && profile_.channel2 ? &*profile_.channel2
                                                                      : nullptr;
@@ -262,17 +259,20 @@ std::vector<std::uint8_t> Unit::Calibrate(std::uint8_t operation) {
   if (!sensor) error = kCalDisconnected;
   else if (action != kOpZero && action != kOpSpan && action != kOpInit) error = kCalUnknown;
   std::uint16_t value = 0;
-  if (sensor && (action == kOpZero || action == kOpSpan)) {
-    const std::size_t word = WordBase(channel) + (action == kOpZero ? 0 : 1);
-    const std::uint8_t notDone = static_cast<std::uint8_t>((action == kOpZero ? 0x01 : 0x02) << (2 * channel));
-    if (error == 0) {
-      // The sensor's output now becomes the calibration point.
-      words_[word] = SensorVoltage(*sensor, nowMs_);
-      words_[0] &= static_cast<std::uint16_t>(~notDone);
+  if (sensor) {
+    const param::Channel& w = ChannelWords(channel);
+    if (action == kOpZero || action == kOpSpan) {
+      const param::Field& voltage = action == kOpZero ? w.zeroVoltage : w.spanVoltage;
+      if (error == 0) {
+        // The sensor's output now becomes the calibration point.
+        param::Set(block_, voltage, SensorVoltage(*sensor, nowMs_));
+        param::Set(block_, action == kOpZero ? w.zeroNotDone : w.spanNotDone, 0);
+      }
+      value = param::Get(block_, voltage);
+    } else if (action == kOpInit && error == 0) {
+      param::Set(block_, w.zeroNotDone, 1);
+      param::Set(block_, w.spanNotDone, 1);
     }
-    value = words_[word];
-  } else if (sensor && action == kOpInit && error == 0) {
-    words_[0] |= CalibrationFlags(channel);
   }
   return {operation, error, Lo(value), Hi(value)};
 }

@@ -10,8 +10,9 @@
 #include <set>
 #include <vector>
 
-#include "exchange/catalogue.h"
 #include "platform/platform.h"
+#include "protocol/catalogue.h"
+#include "protocol/parameters.h"
 #include "sim/frames.h"
 #include "sim/model.h"
 #include "sim/storage.h"
@@ -67,7 +68,7 @@ class Unit {
   std::uint64_t NowMs() const { return nowMs_; }
   bool UsbControl() const { return usbControl_; }
   bool WarmedUp() const { return nowMs_ >= warmUntilMs_; }
-  const std::array<std::uint16_t, cat::kWordCount>& Words() const { return words_; }
+  std::array<std::uint16_t, param::kWordCount> Words() const;
   std::uint16_t SupplySetpoint() const { return setpoint_; }
   LocalDateTime ClockNow() const { return storage_.Now(); }
   std::size_t StoredRecords() const { return storage_.Records(); }
@@ -102,7 +103,6 @@ class Unit {
   void PutChannel(std::vector<std::uint8_t>& status, std::size_t at, int index, const ChannelProfile& channel,
                   std::uint16_t supply);
   std::uint8_t Status0() const;
-  std::uint8_t Flags() const { return static_cast<std::uint8_t>(words_[0] & 0xFF); }
 
   Options options_;
   GasProfile profile_;
@@ -115,7 +115,7 @@ class Unit {
   std::uint64_t warmUntilMs_;
   bool usbControl_ = false;
   std::array<bool, 2> pastExcess_{};
-  std::array<std::uint16_t, cat::kWordCount> words_{};
+  param::Block block_{};  // the words; the setpoint is kept apart
   std::uint16_t setpoint_;
   std::optional<Frame> lastRequest_;
   std::array<int, 256> requestCounts_{};

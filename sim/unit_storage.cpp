@@ -10,7 +10,7 @@ namespace {
 // block then names more records than any frame can carry.
 constexpr std::uint8_t kOvercount = 17;
 
-std::uint32_t Le32(const std::vector<std::uint8_t>& d, std::size_t at) {
+std::uint32_t Le32(const std::array<std::uint8_t, 256>& d, std::size_t at) {
   return d[at] | d[at + 1] << 8 | d[at + 2] << 16 | static_cast<std::uint32_t>(d[at + 3]) << 24;
 }
 
@@ -22,8 +22,8 @@ bool Unit::HungUp() const {
 }
 
 void Unit::HandleStorage(const Frame& request) {
-  const std::vector<std::uint8_t>& d = request.data;
-  const std::size_t n = d.size();
+  const auto& d = request.data;
+  const std::size_t n = request.length;
   const std::uint8_t cmd = request.command;
   const auto& quietAfter = options_.faults.silentAfterBlocks;
   const bool readRequest = cmd == cat::kReadNext || cmd == cat::kAckBlock || cmd == cat::kReadAt;

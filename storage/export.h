@@ -2,30 +2,44 @@
 // written as they arrive, closed at the end; Panel1030 tells the operator how it goes.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
+#include <span>
+#include <string>
+
+#include "exchange/reports.h"
+#include "platform/platform.h"
+#include "storage/records.h"
+#include "ui/window_model.h"
 
 namespace zhv {
 
-struct Tool;
+class ExportFile {
+ public:
+  ExportFile(TForm1& f, IExportFile& file, const std::uint16_t& referenceYear)
+      : f_(f), file_(file), referenceYear_(referenceYear) {}
 
-enum class ReadOutEnd { Complete, WriteFailed, Interrupted };
+  // At its end, or created or emptied; false, with the reason shown, when that cannot be done.
+  bool Open(const std::string& name, bool append);
+  // Starts the count of records written and, for the spreadsheet layout, writes
+  // an empty line and the header; false, with the reason shown and the file
+  // closed, when the file refuses them.
+  bool Start(Layout layout);
+  // Writes and flushes the records of a block: at most `count`, and only whole
+  // records the block holds. Returns how many, or -1 when the file refused them.
+  std::int32_t WriteBlock(std::span<const std::uint8_t> block, std::int32_t count);
+  // Closes the file and shows how the read-out ended.
+  void Close(ReadOutEnd how);
 
-// Opens the file named in Edit10310 as the read-out flags say: at its end, or
-// created or emptied; false, with the reason shown, when that cannot be done.
-bool OpenExport(Tool& t);
+  std::int32_t RecordsWritten() const { return recordsWritten_; }
 
-// Starts the count of records written and, for the spreadsheet layout, writes
-// an empty line and the header; false, with the reason shown and the file
-// closed, when the file refuses them.
-bool StartExport(Tool& t);
+ private:
+  void Show(const char* text, TColor colour);
 
-// Writes and flushes the records of a block: at most `count`, and only whole
-// records that `length` received bytes hold. Returns how many, or -1 when the
-// file refused them (the reason is shown).
-std::int32_t WriteExportBlock(Tool& t, const std::uint8_t* data, std::size_t length, std::int32_t count);
-
-// Closes the export file and shows how the read-out ended.
-void CloseExport(Tool& t, ReadOutEnd how);
+  TForm1& f_;
+  IExportFile& file_;
+  const std::uint16_t& referenceYear_;  // of the last storage status: records date themselves by it
+  Layout layout_ = Layout::Spreadsheet;
+  std::int32_t recordsWritten_ = 0;  // by the running or last read-out
+};
 
 }  // namespace zhv

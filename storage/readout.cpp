@@ -1,16 +1,11 @@
-// The read-out handlers: they choose, check and post; the storage job states
-// read the blocks and the export file writes them.
 #include "storage/readout.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <string_view>
 
-#include "app/tool.h"
-#include "commands/lock.h"
-#include "decode/ServTKE.h"
-#include "exchange/catalogue.h"
-#include "storage/export.h"
+#include "decode/codecs.h"
+#include "ui/bindings.h"
 
 namespace zhv {
 
@@ -22,9 +17,12 @@ constexpr std::int32_t kMinAddress = 0x08006000;
 constexpr std::int32_t kMaxAddress = 0x0801FFF0;
 constexpr std::int32_t kDefaultAddress = 0x0800B000;
 
-void SetFlag(std::uint8_t& flags, std::uint8_t bit, bool on) {
-  flags = static_cast<std::uint8_t>(on ? flags | bit : flags & ~bit);
-}
+constexpr Click<ReadOut> kClicks[] = {
+    {&TForm1::Button10310, &ReadOut::ChooseFile},
+    {&TForm1::Button10320, &ReadOut::ApplyCount},
+    {&TForm1::Button10330, &ReadOut::ApplyAddress},
+    {&TForm1::Button1030, &ReadOut::Start},
+};
 
 void ClearPanel(TForm1& f) {
   f.Panel1030.SetText("");
@@ -49,81 +47,65 @@ bool ConvertHex(std::string_view text, std::int32_t& value) {
 
 }  // namespace
 
-void BindReadOut(Tool& t) {
-  TForm1& f = t.f;
-  f.Button10310.OnClick = [&t] { Button10310Click(t); };
-  f.Button10320.OnClick = [&t] { Button10320Click(t); };
-  f.Button10330.OnClick = [&t] { Button10330Click(t); };
-  f.Button1030.OnClick = [&t] { Button1030Click(t); };
+void ReadOut::Bind() { BindClicks<ReadOut>(f_, *this, kClicks); }
+
+void ReadOut::ChooseFile() {
+  overwrite = f_.RadioButton103112.Checked();
+  ClearPanel(f_);
+  std::string name = f_.Edit10310.Text();
+  if (dialog_.Execute(name)) f_.Edit10310.SetText(name);
 }
 
-// The open mode chosen here holds until the next press, whatever the radio buttons show meanwhile.
-void Button10310Click(Tool& t) {
-  TForm1& f = t.f;
-  SetFlag(t.r.readOutFlags, cat::kReadOverwrite, f.RadioButton103112.Checked());
-  SetFlag(t.r.readOutFlags, cat::kReadReadable, f.RadioButton103122.Checked());
-  ClearPanel(f);
-  std::string name = f.Edit10310.Text();
-  if (t.p.saveDialog.Execute(name)) f.Edit10310.SetText(name);
+void ReadOut::SetFileButtons(bool enabled) {
+  for (Control* c : {&f_.Button10310, &f_.Button10320, &f_.Button10330}) c->SetEnabled(enabled);
 }
 
-void SetFileButtons(Tool& t, bool enabled) {
-  for (Control* c : {&t.f.Button10310, &t.f.Button10320, &t.f.Button10330}) c->SetEnabled(enabled);
+void ReadOut::ApplyCount() {
+  const std::int32_t value = std::clamp(ParseInteger(f_.Edit10320.Text()).value_or(1), kMinCount, kMaxCount);
+  f_.Edit10320.SetText(std::to_string(value));
+  ex_.jobs.readOut.recordsRequested = value;
+  ClearPanel(f_);
 }
 
-void Button10320Click(Tool& t) { ApplyCount(t); }
-
-void Button10330Click(Tool& t) { ApplyAddress(t); }
-
-void ApplyCount(Tool& t) {
+void ReadOut::ApplyAddress() {
   std::int32_t value = 0;
-  if (!ConvertInteger(t.f.Edit10320.Text(), value)) value = 1;
-  value = std::clamp(value, kMinCount, kMaxCount);
-  t.f.Edit10320.SetText(std::to_string(value));
-  t.r.recordsRequested = value;
-  ClearPanel(t.f);
-}
-
-void ApplyAddress(Tool& t) {
-  std::int32_t value = 0;
-  if (!ConvertHex(t.f.Edit10330.Text(), value)) value = kDefaultAddress;
-  t.r.startAddress = std::clamp(value, kMinAddress, kMaxAddress) & ~0x0F;
+  if (!ConvertHex(f_.Edit10330.Text(), value)) value = kDefaultAddress;
+  ReadOutJob& job = ex_.jobs.readOut;
+  job.startAddress = std::clamp(value, kMinAddress, kMaxAddress) & ~0x0F;
   char text[16];
-  std::snprintf(text, sizeof text, "%06X", static_cast<unsigned>(t.r.startAddress));
-  t.f.Edit10330.SetText(text);
-  ClearPanel(t.f);
+  std::snprintf(text, sizeof text, "%06X", static_cast<unsigned>(job.startAddress));
+  f_.Edit10330.SetText(text);
+  ClearPanel(f_);
 }
 
-void Button1030Click(Tool& t) {
-  TForm1& f = t.f;
-  ExchangeRecord& r = t.r;
-  LockEditing(t);
-  if (!OpenExport(t)) {
-    UnlockEditing(t);
+void ReadOut::Start() {
+  ReadOutJob& job = ex_.jobs.readOut;
+  lock_.Lock();
+  if (!exportFile.Open(f_.Edit10310.Text(), !overwrite)) {
+    lock_.Unlock();
     return;
   }
-  SetFileButtons(t, false);
-  SetFlag(r.readOutFlags, cat::kReadReadable, f.RadioButton103122.Checked());
-  if (f.RadioButton10321.Checked()) {
-    SetFlag(r.readOutFlags, cat::kReadWhole, true);
-    SetFlag(r.readOutFlags, cat::kReadAddressed, false);
-  } else if (f.RadioButton10322.Checked()) {
-    ApplyCount(t);
-    SetFlag(r.readOutFlags, cat::kReadWhole | cat::kReadAddressed, false);
+  SetFileButtons(false);
+  if (f_.RadioButton10321.Checked()) {
+    job.whole = true;
+    job.addressed = false;
+  } else if (f_.RadioButton10322.Checked()) {
+    ApplyCount();
+    job.whole = job.addressed = false;
   } else {
-    ApplyCount(t);
-    ApplyAddress(t);
-    SetFlag(r.readOutFlags, cat::kReadWhole, false);
-    SetFlag(r.readOutFlags, cat::kReadAddressed, true);
+    ApplyCount();
+    ApplyAddress();
+    job.whole = false;
+    job.addressed = true;
   }
   // Nothing is posted unless the file took its header.
-  if (!StartExport(t)) {
-    SetFileButtons(t, true);
-    UnlockEditing(t);
+  if (!exportFile.Start(f_.RadioButton103122.Checked() ? Layout::Readable : Layout::Spreadsheet)) {
+    SetFileButtons(true);
+    lock_.Unlock();
     return;
   }
-  r.readOutFlags |= cat::kReadRequested;
-  r.pending = cat::kPendStorage;
+  job.requested = true;
+  ex_.poll.pending = Pending::Storage;
 }
 
 }  // namespace zhv

@@ -1,7 +1,7 @@
 // The export file's two renderings of a storage record and the texts they use.
 #include "storage/records.h"
 
-#include "decode/ServTKE.h"
+#include "decode/codecs.h"
 
 namespace zhv {
 
@@ -59,39 +59,39 @@ constexpr const char* kWasTriggered = "Было сраб. ";
 
 // The first row that applies wins.
 const char* ModeText(std::uint8_t state) {
-  if (state & 0x10) return "Пит.от АКБ ";
-  if (state & 0x08) return "Тест режим ";
-  if (!(state & 0x04)) return " Прогрев   ";
-  if (state & 0x02) return "USB управ. ";
+  if (state & rec::kUnitOnBattery) return "Пит.от АКБ ";
+  if (state & rec::kUnitTest) return "Тест режим ";
+  if (!(state & rec::kUnitOperating)) return " Прогрев   ";
+  if (state & rec::kUnitUsb) return "USB управ. ";
   return "Раб.режим  ";
 }
 
 const char* FaultText(std::uint8_t state) {
-  if (state & 0x80) return "Ошиб.связи ";
-  if (state & 0x20) return "Разряд АКБ ";
+  if (state & rec::kUnitLinkError) return "Ошиб.связи ";
+  if (state & rec::kUnitDischarged) return "Разряд АКБ ";
   return "Нет ошибок ";
 }
 
 const char* Channel1StateText(std::uint8_t channels) {
-  if (channels & 0x08) return "> Порог 2  ";
-  if (channels & 0x04) return "> Порог 1  ";
-  if (channels & 0x02) return "Авария s1  ";
-  if (channels & 0x01) return kWasTriggered;
+  if (channels & rec::kCh1Above2) return "> Порог 2  ";
+  if (channels & rec::kCh1Above1) return "> Порог 1  ";
+  if (channels & rec::kCh1Fault) return "Авария s1  ";
+  if (channels & rec::kCh1Triggered) return kWasTriggered;
   return kNormal;
 }
 
 const char* Channel2StateText(std::uint8_t channels) {
-  if (channels & 0x40) return "> Порог 1  ";
-  if (channels & 0x20) return "Авария s2  ";
-  if (channels & 0x10) return kWasTriggered;
+  if (channels & rec::kCh2Above1) return "> Порог 1  ";
+  if (channels & rec::kCh2Fault) return "Авария s2  ";
+  if (channels & rec::kCh2Triggered) return kWasTriggered;
   return kNormal;
 }
 
 const char* TemperatureStateText(std::uint8_t state) {
-  if (!(state & 0x01)) return kNoChannelState;
-  if (state & 0x08) return "> Порог T  ";
-  if (state & 0x04) return "Авария T   ";
-  if (state & 0x02) return kWasTriggered;
+  if (!(state & rec::kTempPresent)) return kNoChannelState;
+  if (state & rec::kTempAbove) return "> Порог T  ";
+  if (state & rec::kTempFault) return "Авария T   ";
+  if (state & rec::kTempTriggered) return kWasTriggered;
   return kNormal;
 }
 
@@ -105,9 +105,9 @@ struct Concentration {
 };
 
 Concentration DecodeConcentration(std::uint16_t word, int decimals) {
-  const std::int32_t bits = word & 0x3FFF;
-  const bool negative = word & 0x4000;
-  return {negative ? '-' : (word & 0x8000) ? '>' : ' ', negative ? 16384 - bits : bits,
+  const std::int32_t bits = word & rec::kConcValueMask;
+  const bool negative = word & rec::kConcNegative;
+  return {negative ? '-' : (word & rec::kConcOverRange) ? '>' : ' ', negative ? rec::kConcNegativeBase - bits : bits,
           decimals == 3 ? 4 : 3, decimals};
 }
 
@@ -142,17 +142,19 @@ struct Record {
 
 Record Decode(StorageRecord b, std::uint16_t referenceYear) {
   const auto word = [&b](std::size_t at) { return static_cast<std::uint16_t>(b[at] | b[at + 1] << 8); };
-  return {b[0],
-          b[1] | b[2] << 8 | b[3] << 16 | static_cast<std::uint32_t>(b[4]) << 24,
-          b[5],
-          (b[5] & 0x01) * 256 + b[6],
-          &TypeOf(b[7] & 0x3F),
-          DecodeConcentration(word(9), b[7] >> 6),
-          b[8],
-          (b[8] & 0x80) != 0,
-          DecodeConcentration(word(11), 0),
-          b[13],
-          b[14],
+  using namespace rec;
+  const std::size_t s = kStamp;
+  return {b[kIntegrity],
+          b[s] | b[s + 1] << 8 | b[s + 2] << 16 | static_cast<std::uint32_t>(b[s + 3]) << 24,
+          b[kUnitState],
+          (b[kUnitState] & kUnitBattery8) * 256 + b[kBattery],
+          &TypeOf(b[kKind1] & kKindMask),
+          DecodeConcentration(word(kConc1), b[kKind1] >> kDecimalsShift),
+          b[kChannels],
+          (b[kChannels] & kCh2Present) != 0,
+          DecodeConcentration(word(kConc2), 0),
+          b[kTempState],
+          b[kTemperature],
           referenceYear};
 }
 
@@ -175,7 +177,7 @@ void AppendTime(std::string& out, const Record& r) {
 void AppendBattery(std::string& out, const Record& r) { out += FormatValue(0x23, r.battery); }
 
 void AppendTemperature(std::string& out, const Record& r) {
-  const bool below = r.temperature & 0x80;
+  const bool below = r.temperature & rec::kTemperatureBelowZero;
   out += below ? '-' : '+';
   out += FormatValue(2, below ? 256 - r.temperature : r.temperature);
 }
@@ -192,11 +194,11 @@ void AppendSpreadsheet(std::string& out, const Record& r) {
   out += ';';
   AppendTime(out, r);
   out += ';';
-  cell(FormatValue(3, r.state & 0xFE));
+  cell(FormatValue(3, r.state & ~rec::kUnitBattery8 & 0xFF));
   AppendBattery(out, r);
   out += ';';
   cell(r.type1->name);
-  cell(FormatValue(2, r.channels & 0x0F));
+  cell(FormatValue(2, r.channels & rec::kCh1States));
   cell(r.channel1.sign);
   AppendValue(out, r.channel1);
   out += ';';
@@ -204,7 +206,7 @@ void AppendSpreadsheet(std::string& out, const Record& r) {
   if (r.channel2Present) {
     const SensorType& type2 = TypeOf(kChannel2Type);
     cell(type2.name);
-    cell(FormatValue(1, (r.channels >> 4) & 0x07));
+    cell(FormatValue(1, (r.channels & rec::kCh2States) >> rec::kCh2Shift));
     cell(r.channel2.sign);
     AppendValue(out, r.channel2);
     out += ';';
@@ -217,7 +219,7 @@ void AppendSpreadsheet(std::string& out, const Record& r) {
     cell("000");
     cell(' ');
   }
-  cell(FormatValue(2, r.temperatureState & 0x0F));
+  cell(FormatValue(2, r.temperatureState & rec::kTempStates));
   AppendTemperature(out, r);
   out += ';';
   out += kEol;
@@ -232,7 +234,7 @@ void AppendReadable(std::string& out, const Record& r) {
   out += ' ';
   out += r.channel2Present ? type2.name : kNoChannel;
   out += ' ';
-  out += (r.temperatureState & 0x01) ? kTemperatureChannel : kNoChannel;
+  out += (r.temperatureState & rec::kTempPresent) ? kTemperatureChannel : kNoChannel;
   out += kEol;
 
   AppendTime(out, r);

@@ -7,13 +7,11 @@
 #include <span>
 #include <string>
 
+#include "protocol/storage_record.h"
+
 namespace zhv {
 
-inline constexpr std::size_t kRecordSize = 15;
-// A block of records: the count, four bytes not read, then the records.
-inline constexpr std::size_t kBlockHeaderSize = 5;
-
-using StorageRecord = std::span<const std::uint8_t, kRecordSize>;
+using StorageRecord = std::span<const std::uint8_t, rec::kSize>;
 
 enum class Layout { Spreadsheet, Readable };
 

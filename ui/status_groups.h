@@ -5,7 +5,7 @@
 
 #include <array>
 
-#include "ui/VisblForm.h"
+#include "ui/window_model.h"
 
 namespace zhv {
 

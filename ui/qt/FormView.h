@@ -6,7 +6,7 @@
 #include <functional>
 #include <unordered_map>
 
-#include "ui/VisblForm.h"
+#include "ui/window_model.h"
 
 class QGridLayout;
 class QTabWidget;

@@ -1,8 +1,8 @@
-#include "decode/gas_kinds.h"
+#include "protocol/gas_kinds.h"
 
 #include <array>
 
-#include "exchange/catalogue.h"
+#include "protocol/catalogue.h"
 
 namespace zhv {
 

@@ -1,10 +1,8 @@
-// The application protocol spoken over link frames: requests, responses and
-// the pending commands an operator action can post.
+// The application protocol spoken over link frames: the device types, every
+// request the tool sends and every answer it accepts.
 #pragma once
 
 #include <cstdint>
-
-#include "exchange/states.h"
 
 namespace zhv::cat {
 
@@ -78,50 +76,6 @@ inline constexpr std::uint8_t kRecordsNext = 0x44;      // records of kReadNext,
 inline constexpr std::uint8_t kRecordsMinLen = 6;
 inline constexpr std::uint8_t kAckAnswerLen = 0;
 inline constexpr std::uint8_t kClockDividerAnswerLen = 2;
-
-// --- pending commands: the exchange state at which each begins
-inline constexpr std::int32_t kPendNone = 0;
-inline constexpr std::int32_t kPendUnitControl = st::kUnitControl;
-inline constexpr std::int32_t kPendWriteWord = st::kWriteWord;
-inline constexpr std::int32_t kPendSetSupply = st::kSetSupply;
-inline constexpr std::int32_t kPendCalibrate = st::kCalibrate;
-inline constexpr std::int32_t kPendRewriteEeprom = st::kRewriteEeprom;
-inline constexpr std::int32_t kPendStorage = st::kSetClock;
-inline constexpr std::int32_t kPendClockDivider = st::kDivider;
-
-// Flags that kPendStorage and kPendClockDivider carry in the exchange record.
-inline constexpr std::uint8_t kClockSetRequested = 0x01;   // clock-set flags
-inline constexpr std::uint8_t kClockEntryInvalid = 0x02;
-inline constexpr std::uint8_t kSetupRequested = 0x01;      // storage-setup flags
-inline constexpr std::uint8_t kReadOverwrite = 0x01;       // read-out flags
-inline constexpr std::uint8_t kReadAddressed = 0x02;
-inline constexpr std::uint8_t kReadReadable = 0x04;
-inline constexpr std::uint8_t kReadWhole = 0x08;
-inline constexpr std::uint8_t kReadRequested = 0x10;
-inline constexpr std::uint8_t kReadUnderWay = 0x20;
-inline constexpr std::uint8_t kDividerRead = 0x01;         // divider flags
-inline constexpr std::uint8_t kDividerWrite = 0x02;
-inline constexpr std::uint8_t kJobBits = 0x03;             // what a finished job clears
-
-// Command arguments of kPendUnitControl.
-inline constexpr std::uint8_t kCtlOff = 0;
-inline constexpr std::uint8_t kCtlOn = 1;
-inline constexpr std::uint8_t kCtlRestart = 2;
-
-// --- parameter words written with kPendWriteWord (word number N, offset 2N)
-inline constexpr std::uint8_t kWordFlagsTemp = 0x00;   // flags, temperature threshold
-inline constexpr std::uint8_t kWordCalConc1 = 0x03;
-inline constexpr std::uint8_t kWordThreshold1 = 0x04;
-inline constexpr std::uint8_t kWordCalConc2 = 0x07;
-inline constexpr std::uint8_t kWordThreshold2 = 0x08;
-inline constexpr std::uint8_t kWordValve = 0x09;
-inline constexpr std::uint8_t kWordBackupTime = 0x0A;
-inline constexpr std::uint8_t kWordSystem = 0x0B;      // record period, backup/valve flags
-inline constexpr std::uint8_t kWordPeriodNormal = 0x0C;
-inline constexpr std::uint8_t kWordPeriodFault = 0x0D;
-inline constexpr std::uint8_t kWordPeriodGas = 0x0E;
-inline constexpr std::uint8_t kWordCount = 15;
-inline constexpr std::uint8_t kSupplyOffset = 30;      // the setpoint, after the 15 words
 
 // --- gas kind codes
 inline constexpr std::uint8_t kGasCH4 = 1;

@@ -7,7 +7,6 @@
 #include <cstdio>
 
 #include "app/tool.h"
-#include "exchange/startup.h"
 #include "platform/qt_file.h"
 #include "platform/qt_serial.h"
 #include "platform/qt_services.h"
@@ -80,14 +79,14 @@ int main(int argc, char* argv[]) {
   zhv::Tool tool(zhv::Platform{serial, ports, locale, clock, pump, file, saveDialog, log});
 
   zhv::FormView view(tool.f);
-  view.onClose = [&tool] { zhv::FormClose(tool); };
+  view.onClose = [&tool] { tool.FormClose(); };
   // The two helper forms exist as in the original design, but are never shown.
   QWidget form6;
   form6.setWindowTitle(tool.form6.caption);
   QWidget form2;
   form2.setWindowTitle(tool.form2.caption);
 
-  zhv::FormCreate(tool);
+  tool.FormCreate();
   view.Flush();
   view.show();
   if (!port.empty()) OpenCommandLinePort(tool, port);

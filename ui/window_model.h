@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "ui/control.h"
@@ -23,6 +24,7 @@ class TForm1 {
 
   // Every control in table order (parents before children).
   const std::vector<Control*>& All() const { return all_; }
+  // The control of that name, or null.
   Control* Find(std::string_view name) const;
 
   // Controls changed since the last call, each once, in order of first change.
@@ -35,6 +37,7 @@ class TForm1 {
   void MarkDirty(Control* c);
 
   std::vector<Control*> all_;
+  std::unordered_map<std::string_view, Control*> byName_;
   std::vector<Control*> dirty_;
   std::function<void()> onDirty_;
 };

@@ -1,4 +1,4 @@
-#include "ui/VisblForm.h"
+#include "ui/window_model.h"
 
 #include <algorithm>
 
@@ -234,12 +234,13 @@ TForm1::TForm1()
 #undef CONTROL
       } {
   dirty_.reserve(all_.size());
+  byName_.reserve(all_.size());
+  for (Control* c : all_) byName_.emplace(c->Name(), c);
 }
 
 Control* TForm1::Find(std::string_view name) const {
-  auto it = std::find_if(all_.begin(), all_.end(),
-                         [&](const Control* c) { return name == c->Name(); });
-  return it == all_.end() ? nullptr : *it;
+  const auto it = byName_.find(name);
+  return it == byName_.end() ? nullptr : it->second;
 }
 
 std::vector<Control*> TForm1::TakeDirty() {

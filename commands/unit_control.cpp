@@ -1,0 +1,32 @@
+#include "commands/unit_control.h"
+
+#include "protocol/catalogue.h"
+#include "ui/status_groups.h"
+
+namespace zhv {
+
+void UnitControl::Bind() {
+  for (const StatusGroup& g : kStatusGroups) {
+    (f_.*g.restart).OnClick = [this] { Restart(); };
+    (f_.*g.usbOn).OnClick = [this] { SwitchUsbOn(); };
+    (f_.*g.usbOff).OnClick = [this] { SwitchUsbOff(); };
+    (f_.*g.counterReset).OnClick = [this] { ResetPacketCounter(); };
+  }
+}
+
+void UnitControl::Post(std::uint8_t argument) {
+  lock_.SetControlButtons(false);
+  ex_.poll.pending = Pending::UnitControl;
+  ex_.poll.commandArg = argument;
+}
+
+void UnitControl::Restart() { Post(cat::kArgRestart); }
+void UnitControl::SwitchUsbOn() { Post(cat::kArgUsbOn); }
+void UnitControl::SwitchUsbOff() { Post(cat::kArgUsbOff); }
+
+void UnitControl::ResetPacketCounter() {
+  ex_.poll.packetCounter = 0;
+  for (Control* e : EachGroup(f_, &StatusGroup::counter)) e->SetText("00000");
+}
+
+}  // namespace zhv

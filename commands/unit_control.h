@@ -1,0 +1,34 @@
+// The buttons every status group carries: restart the unit, switch its USB
+// control on or off (outside the editing lock, disabled while one runs), and
+// reset the packet counter.
+#pragma once
+
+#include <cstdint>
+
+#include "commands/lock.h"
+#include "exchange/exchange.h"
+#include "ui/window_model.h"
+
+namespace zhv {
+
+class UnitControl {
+ public:
+  UnitControl(TForm1& f, Exchange& ex, EditingLock& lock) : f_(f), ex_(ex), lock_(lock) {}
+
+  // Binds the four buttons of all five groups.
+  void Bind();
+
+  void Restart();       // "ReStart ТКЭ"
+  void SwitchUsbOn();   // "Вкл.": editing unlocks only under USB control
+  void SwitchUsbOff();  // "Выкл."
+  void ResetPacketCounter();  // "Сброс"
+
+ private:
+  void Post(std::uint8_t argument);
+
+  TForm1& f_;
+  Exchange& ex_;
+  EditingLock& lock_;
+};
+
+}  // namespace zhv

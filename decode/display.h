@@ -1,0 +1,93 @@
+// The presenters: what the unit answers, shown in the window model. The
+// exchange tells them through UnitDisplay; what they keep between answers
+// (chart rings, echoes, the last storage status) lives in DisplayState.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "decode/answers.h"
+#include "decode/charts.h"
+#include "exchange/exchange.h"
+#include "protocol/parameters.h"
+#include "ui/window_model.h"
+
+namespace zhv {
+
+// Setting a check box from code runs its click handler; the presenter raises
+// the box's echo first, so the handler knows the change is not the operator's.
+struct Echoes {
+  bool temperature = false;  // CheckBox320
+  bool backupPower = false;  // CheckBox350
+  bool valve = false;        // CheckBox3501
+  bool voice = false;        // CheckBox360
+  bool cleanAir = false;     // CheckBox1211
+};
+
+// The five configuration check boxes: the flag each shows (its box is the
+// field's control), its echo, and what the unit must have for the flag to apply;
+// where it does not, the box stays unchecked whatever the bit.
+enum class FlagApplies { TemperatureSensor, StorageUnit, VoiceUnit, CleanAirShown };
+struct FlagBox {
+  const param::Field* flag;
+  bool Echoes::*echo;
+  FlagApplies applies;
+};
+inline constexpr FlagBox kFlagBoxes[] = {
+    {&param::kTemperatureOff, &Echoes::temperature, FlagApplies::TemperatureSensor},
+    {&param::kBackupPowerOff, &Echoes::backupPower, FlagApplies::StorageUnit},
+    {&param::kValveOff, &Echoes::valve, FlagApplies::StorageUnit},
+    {&param::kVoiceOff, &Echoes::voice, FlagApplies::VoiceUnit},
+    {&param::kCleanAirOff, &Echoes::cleanAir, FlagApplies::CleanAirShown},
+};
+
+struct DisplayState {
+  std::array<ChartRing, 4> rings{};  // Chart110, Chart120, Chart210, Chart220
+  Echoes echoes;
+  bool displayUpdate = false;  // the parameter block is being shown: CheckBox10210 posts nothing
+  // The storage status repaints only what changed.
+  std::uint8_t lastStorageFlags = 0;
+  std::array<std::uint8_t, 10> lastBufferState{};
+  std::array<std::uint8_t, 10> lastBufferParams{};
+  // The silence word covers the mode panels of the status groups and gives
+  // back what they showed.
+  bool silenceShown = false;
+  std::string silenceText;
+  std::array<std::string, 5> coveredText{};
+  std::array<TColor, 5> coveredFontColour{};
+};
+
+class Display : public UnitDisplay {
+ public:
+  Display(TForm1& f, const Link& link, const PollState& poll, const StorageJobs& jobs)
+      : f_(f), link_(link), poll_(poll), jobs_(jobs) {}
+
+  // The identification probe's answer: the product named in Panel2.
+  void ShowProduct(std::uint8_t deviceType);
+  // The window with no device: only the first tab, the panels quiet.
+  void ShowNoDevice();
+
+  void ShowIdentification(const Frame& answer, bool revealTabs) override;
+  void ShowParameters() override;
+  void ShowStatus(const Frame& answer, bool setUpChannels) override;
+  void ShowBaseStatus() override;
+  void ShowSupplySetpoint(std::int32_t setpoint) override;
+  void ShowCalibration(std::uint8_t operation, std::uint8_t errorFlags) override;
+  void ShowEepromRewrite(bool failed) override;
+  void ShowStorageStatus(const Frame& answer) override;
+  void ShowDivider(std::int32_t divider) override;
+  void ShowSilence(bool answering, int seconds) override;
+  void HideSilence() override;
+  void Reset() override;
+
+  DisplayState state;
+
+ private:
+  TForm1& f_;
+  const Link& link_;
+  const PollState& poll_;
+  const StorageJobs& jobs_;
+};
+
+}  // namespace zhv

@@ -1,0 +1,47 @@
+// The port list on the first tab and what Panel1 and Panel2 say of the port:
+// the rows as the link surveyed them, opened, refused, or lost.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "link/link.h"
+#include "link/session_log.h"
+#include "platform/platform.h"
+#include "ui/window_model.h"
+
+namespace zhv {
+
+class PortList {
+ public:
+  PortList(TForm1& f, IPortEnumerator& ports, ISerialPort& port, SessionLogWriter& log)
+      : f_(f), ports_(ports), port_(port), log_(log) {}
+
+  // Rebuilds the list from the ports present now. Only while no port is open.
+  void Fill();
+  // While no port is open, rebuilds the list when the set of present ports has
+  // changed since it was built, keeping the selected port selected.
+  void Follow(bool portOpen);
+
+  // The name of the selected row's port, or empty when no row is selected.
+  std::string Selected() const;
+  // What came of opening the selected row's port: the panels say it is open
+  // as soon as it is, the row once it is set up.
+  void ShowOpened(const std::string& name);
+  void MarkSelectedOpen();
+  void ShowRefused(const std::string& name, OpenRefusal why);
+  void ShowNotConfigured(const std::string& name);
+  // A write failed or the device went: "Ошибка доступа к порт …".
+  void ShowPortError(const std::string& name);
+
+ private:
+  void Fill(std::vector<PortInfo> present);
+
+  TForm1& f_;
+  IPortEnumerator& ports_;
+  ISerialPort& port_;
+  SessionLogWriter& log_;
+  std::vector<PortInfo> listed_;  // the set the list was last built from
+};
+
+}  // namespace zhv

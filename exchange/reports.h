@@ -1,0 +1,75 @@
+// What the exchange tells the layers above it. It includes none of them: the
+// application hands it these three when it wires the tool together.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+
+#include "protocol/frame.h"
+
+namespace zhv {
+
+// The presenters: what the unit answered, to be shown. The frame is the
+// accepted answer; the exchange's own state (parameter block, status bytes,
+// what identification told) is read where it stands.
+class UnitDisplay {
+ public:
+  virtual ~UnitDisplay() = default;
+  // The first identification answer reveals the unit's tabs; a restart's does not.
+  virtual void ShowIdentification(const Frame& answer, bool revealTabs) = 0;
+  virtual void ShowParameters() = 0;
+  // A status answer; the first after identification or restart sets the channels up.
+  virtual void ShowStatus(const Frame& answer, bool setUpChannels) = 0;
+  virtual void ShowBaseStatus() = 0;
+  virtual void ShowSupplySetpoint(std::int32_t setpoint) = 0;
+  virtual void ShowCalibration(std::uint8_t operation, std::uint8_t errorFlags) = 0;
+  virtual void ShowEepromRewrite(bool failed) = 0;
+  virtual void ShowStorageStatus(const Frame& answer) = 0;
+  virtual void ShowDivider(std::int32_t divider) = 0;
+  // The unit has been silent (or has answered without doing what it was asked)
+  // for this many seconds; hidden again by the next accepted answer.
+  virtual void ShowSilence(bool answering, int seconds) = 0;
+  virtual void HideSilence() = 0;
+  // A new start: nothing of the last unit's echoes or silence stays.
+  virtual void Reset() = 0;
+};
+
+// The operator's commands: what becomes usable again.
+class CommandEvents {
+ public:
+  virtual ~CommandEvents() = default;
+  // "ReStart ТКЭ", "Вкл." and "Выкл." of every status group.
+  virtual void SetControlButtons(bool enabled) = 0;
+  // Unlocks editing while the unit reports USB control, locks it otherwise.
+  virtual void ApplyEditingLock() = 0;
+  // The divider request is answered or will not be sent: "Обновить" comes back.
+  virtual void DividerSettled() = 0;
+};
+
+enum class ReadOutEnd { Complete, WriteFailed, Interrupted };
+
+// Clock entry as the storage tab's edits give it, checked and corrected.
+struct ClockEntry {
+  std::array<std::uint8_t, 7> payload{};  // day, month, year low, high, hour, minute, second
+  bool valid = false;
+};
+
+// The storage tab and the export file of a read-out.
+class StorageEvents {
+ public:
+  virtual ~StorageEvents() = default;
+  // Reads the date and time edits, rewriting each with its corrected value.
+  virtual ClockEntry ReadClockEntry() = 0;
+  // The data byte of the set-up request, from the two check boxes.
+  virtual std::uint8_t SetupByte() = 0;
+  // A block of records arrived: writes at most `count` whole records of it;
+  // returns how many, or -1 when the file refused them.
+  virtual std::int32_t WriteBlock(std::span<const std::uint8_t> block, std::int32_t count) = 0;
+  // The read-out that had its export file open has ended: closes the file and says how.
+  virtual void CloseReadOut(ReadOutEnd how) = 0;
+  // A read-out requested or under way is over, however: the file buttons come back.
+  virtual void ReadOutOver() = 0;
+};
+
+}  // namespace zhv
