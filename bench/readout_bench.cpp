@@ -16,7 +16,6 @@
 #include <cstdlib>
 
 #include "app/tool.h"
-#include "exchange/startup.h"
 #include "platform/fakes.h"
 #include "platform/qt_file.h"
 #include "platform/qt_serial.h"
@@ -81,16 +80,16 @@ int main(int argc, char** argv) {
     t.f.Timer1.OnTimer();
     if (ticker.interval() != t.f.Timer1.Interval()) ticker.setInterval(t.f.Timer1.Interval());
   });
-  FormCreate(t);
+  t.FormCreate();
   t.f.ListView1.SetSelected(0);
   t.f.ListView1.DblClick();
   ticker.start(t.f.Timer1.Interval());
-  if (!WaitFor([&] { return t.r.firstPass == 1 && t.r.referenceYearKnown == 1; }, 15000)) {
+  if (!WaitFor([&] { return t.exchange.poll.firstPass && t.exchange.jobs.referenceYearKnown; }, 15000)) {
     std::fprintf(stderr, "no storage unit on %s: %s\n", path.c_str(), t.f.Panel2.Text().c_str());
     return 1;
   }
   t.f.Button102.Click();  // USB control: the read-out button is unlocked at the command finish
-  if (!WaitFor([&] { return t.f.Button1030.Enabled() && t.r.pending == 0; }, 15000)) {
+  if (!WaitFor([&] { return t.f.Button1030.Enabled() && t.exchange.poll.pending == Pending::None; }, 15000)) {
     std::fprintf(stderr, "USB control was not granted\n");
     return 1;
   }
@@ -106,17 +105,19 @@ int main(int argc, char** argv) {
     QElapsedTimer clock;
     clock.start();
     t.f.Button1030.Click();
-    if (!WaitFor([&] { return t.r.pending == 0 && !(t.r.readOutFlags & 0x10); }, 300000)) {
+    if (!WaitFor([&] { return t.exchange.poll.pending == Pending::None && !t.exchange.jobs.readOut.requested; },
+                 300000)) {
       std::printf("  %s: did not end (%s)\n", name, t.f.Panel1030.Text().c_str());
       return;
     }
     const double seconds = clock.nsecsElapsed() / 1e9;
     const double cpu = CpuSeconds() - cpuBefore;
-    const double rate = t.r.recordsWritten / seconds;
+    const std::int32_t written = t.readOut.exportFile.RecordsWritten();
+    const double rate = written / seconds;
     const double bound = recordsPerBlock / (ticksPerBlock * kTickSeconds);
     std::printf("  %-10s %d records in %.2f s, %ld ticks of %.2f ms: %.1f records/s = %.1f %% of the tick bound "
                 "(%.0f records/s); the tool's CPU %.1f %% of one core\n",
-                name, t.r.recordsWritten, seconds, ticks, 1000 * seconds / static_cast<double>(ticks), rate,
+                name, written, seconds, ticks, 1000 * seconds / static_cast<double>(ticks), rate,
                 100 * rate / bound, bound, 100 * cpu / seconds);
   };
   t.f.Edit10320.SetText(QString::number(kFullBuffer).toStdString());

@@ -5,16 +5,18 @@
 #include <cstdio>
 
 #include "app/tool.h"
-#include "exchange/startup.h"
 #include "platform/fakes.h"
-#include "sim/frames.h"
+#include "protocol/catalogue.h"
+#include "protocol/frame.h"
 
 using namespace zhv;
 using Bytes = std::vector<std::uint8_t>;
 
-static Bytes Frame(std::uint8_t command, const Bytes& data) { return sim::EncodeFrame(0x11, command, data); }
+static Bytes UnitFrame(std::uint8_t command, const Bytes& data) {
+  return EncodeFrame(cat::kTypeStorage, command, data);
+}
 
-static Bytes Status(int i) {
+static Bytes StatusAnswer(int i) {
   Bytes d(32, 0);
   d[0] = 0x03;
   d[1] = 0x21;
@@ -36,32 +38,33 @@ int main() {
   fake::Services s;
   Tool t(s.platform());
   s.ports.list = {{"bench", "bench (COM1)"}};
-  FormCreate(t);
+  t.FormCreate();
   t.f.ListView1.SetSelected(0);
   t.f.ListView1.DblClick();
-  s.port.Feed(Frame(0x00, {}));
-  Timer1Timer(t);
-  Timer1Timer(t);
-  s.port.Feed(Frame(0x10, {0x03, 0x21, 130, 27 << 2, 0x34, 0x12}));
-  Timer1Timer(t);
-  Timer1Timer(t);
-  s.port.Feed(Frame(0x60, Bytes(30, 0)));
-  Timer1Timer(t);
+  s.port.Feed(UnitFrame(cat::kProbe, {}));
+  t.PollTick();
+  t.PollTick();
+  s.port.Feed(UnitFrame(cat::kUnitControl, {0x03, 0x21, 130, cat::kGasCombined << 2, 0x34, 0x12}));
+  t.PollTick();
+  t.PollTick();
+  s.port.Feed(UnitFrame(cat::kReadParams, Bytes(cat::kParamsAnswerLen, 0)));
+  t.PollTick();
 
   const int responses = 20000;
   std::vector<Bytes> frames;
-  for (int i = 0; i < responses; ++i) frames.push_back(Frame(0x20, Status(i)));
+  for (int i = 0; i < responses; ++i) frames.push_back(UnitFrame(cat::kReadStatus, StatusAnswer(i)));
   double total = 0;
   int accepted = 0;
   for (int i = 0; i < responses; ++i) {
-    t.r.state = 4;  // straight to the status request: only the response path is timed
-    Timer1Timer(t);
+    // Straight to the status request: only the response path is timed.
+    t.exchange.poll.state = State::StatusIdle;
+    t.PollTick();
     s.port.Feed(frames[static_cast<std::size_t>(i)]);
-    const int before = t.r.packetCounter;
+    const int before = t.exchange.poll.packetCounter;
     const auto start = std::chrono::steady_clock::now();
-    Timer1Timer(t);
+    t.PollTick();
     total += std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count();
-    accepted += t.r.packetCounter - before;
+    accepted += t.exchange.poll.packetCounter - before;
     t.f.TakeDirty();  // what the view would take each flush
     s.port.writes.clear();
   }

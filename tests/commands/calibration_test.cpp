@@ -1,22 +1,16 @@
-// Calibration, EEPROM rewrite and the INIT pass phrase on the window model.
-#include <gtest/gtest.h>
+// Calibration, EEPROM rewrite and the INIT pass phrase, on a connected tool:
+// each posts its command and locks editing; nothing is sent until a tick takes it.
+#include <string>
+#include <utility>
 
-#include "app/tool.h"
-#include "commands/lock.h"
-#include "platform/fakes.h"
+#include "fixture.h"
 
 namespace zhv {
 namespace {
 
-struct Calibration : ::testing::Test {
-  fake::Services s;
-  Tool t{s.platform()};
-
-  void SetUp() override {
-    t.r.sendDeviceType = 0x11;
-    t.r.gasKind = 27;
-    UnlockEditing(t);
-  }
+class Calibration : public test::ToolTest {
+ protected:
+  void SetUp() override { Connect(cat::kTypeStorage, cat::kGasCombined); }
   bool Locked() const { return !t.f.Button123.Enabled() && t.f.Edit123.ReadOnly(); }
   // Keys as the edit gets them: the handler first, then the edit takes the character.
   static void Type(Control& edit, const std::string& keys) {
@@ -33,30 +27,32 @@ struct Calibration : ::testing::Test {
 };
 
 TEST_F(Calibration, EachCalibrationButtonPostsItsOperation) {
-  const std::pair<const char*, int> cases[] = {
-      {"Button121", 0x00}, {"Button1221", 0x10}, {"Button221", 0x01}, {"Button2221", 0x11}};
-  for (auto [button, operation] : cases) {
-    UnlockEditing(t);
-    t.r.pending = 0;
-    t.f.Find(button)->Click();
-    EXPECT_EQ(t.r.pending, 15) << button;
-    EXPECT_EQ(t.r.commandArg, operation) << button;
-    EXPECT_TRUE(Locked()) << button;
+  const std::pair<Control TForm1::*, std::uint8_t> cases[] = {
+      {&TForm1::Button121, cat::kOpZero1}, {&TForm1::Button1221, cat::kOpSpan1},
+      {&TForm1::Button221, cat::kOpZero2}, {&TForm1::Button2221, cat::kOpSpan2}};
+  for (auto [member, operation] : cases) {
+    Control& button = t.f.*member;
+    t.commands.lock.Unlock();
+    poll().pending = Pending::None;
+    button.Click();
+    EXPECT_EQ(pending(), Pending::Calibrate) << button.Name();
+    EXPECT_EQ(poll().commandArg, operation) << button.Name();
+    EXPECT_TRUE(Locked()) << button.Name();
   }
 }
 
 TEST_F(Calibration, EveryEepromButtonPostsTheRewrite) {
-  for (const char* button : {"Button124", "Button224", "Button324", "Button334", "Button354",
-                             "Button364", "Button424", "Button524"}) {
-    // The backup power group's button is there for 0x11, the voice group's for 0x12.
-    t.r.sendDeviceType = std::string(button) == "Button364" ? 0x12 : 0x11;
-    UnlockEditing(t);
-    t.r.pending = 0;
-    t.r.commandArg = 0x5A;
-    t.f.Find(button)->Click();
-    EXPECT_EQ(t.r.pending, 17) << button;
-    EXPECT_EQ(t.r.commandArg, 0x5A) << button;
-    EXPECT_TRUE(Locked()) << button;
+  for (Control* button : {&t.f.Button124, &t.f.Button224, &t.f.Button324, &t.f.Button334, &t.f.Button354,
+                          &t.f.Button364, &t.f.Button424, &t.f.Button524}) {
+    // The backup power group's button is there for the storage variant, the voice group's for the voice one.
+    t.link.SetSendType(button == &t.f.Button364 ? cat::kTypeVoice : cat::kTypeStorage);
+    t.commands.lock.Unlock();
+    poll().pending = Pending::None;
+    poll().commandArg = 0x5A;
+    button->Click();
+    EXPECT_EQ(pending(), Pending::RewriteEeprom) << button->Name();
+    EXPECT_EQ(poll().commandArg, 0x5A) << button->Name();
+    EXPECT_TRUE(Locked()) << button->Name();
   }
 }
 
@@ -70,7 +66,7 @@ TEST_F(Calibration, InitAsksForThePassPhraseAndPostsOnlyForIt) {
   EXPECT_TRUE(t.f.Button125.Enabled()) << "a second press starts afresh";
   EXPECT_FALSE(t.f.Button225.Enabled());
   EXPECT_TRUE(Locked());
-  EXPECT_EQ(t.r.pending, 0);
+  EXPECT_EQ(pending(), Pending::None);
 
   // The first key clears the prompt and masks; the wrong case is an error.
   Type(edit, "D");
@@ -80,14 +76,14 @@ TEST_F(Calibration, InitAsksForThePassPhraseAndPostsOnlyForIt) {
   Enter(edit);
   EXPECT_EQ(edit.Text(), "Ошибка");
   EXPECT_EQ(edit.PasswordChar(), 0);
-  EXPECT_EQ(t.r.pending, 0);
+  EXPECT_EQ(pending(), Pending::None);
 
   // Too long, too short, a Cyrillic look-alike: errors each time, each retyped from empty.
   for (const char* wrong : {"DROP IT!", "DROP I", "DRОP IT", "drop It", ""}) {
     Type(edit, wrong);
     Enter(edit);
     EXPECT_EQ(edit.Text(), "Ошибка") << wrong;
-    EXPECT_EQ(t.r.pending, 0) << wrong;
+    EXPECT_EQ(pending(), Pending::None) << wrong;
   }
 
   Type(edit, "DROP IT");
@@ -95,8 +91,8 @@ TEST_F(Calibration, InitAsksForThePassPhraseAndPostsOnlyForIt) {
   Enter(edit);
   EXPECT_FALSE(edit.Visible());
   EXPECT_FALSE(edit.Enabled());
-  EXPECT_EQ(t.r.pending, 15);
-  EXPECT_EQ(t.r.commandArg, 0xF0);
+  EXPECT_EQ(pending(), Pending::Calibrate);
+  EXPECT_EQ(poll().commandArg, cat::kOpInit1);
   EXPECT_TRUE(Locked());
 }
 
@@ -104,8 +100,8 @@ TEST_F(Calibration, InitOnTheSecondTabTakesTheLowerCasePhrase) {
   t.f.Button225.Click();
   Type(t.f.Edit225, "drop it");
   Enter(t.f.Edit225);
-  EXPECT_EQ(t.r.pending, 15);
-  EXPECT_EQ(t.r.commandArg, 0xF1);
+  EXPECT_EQ(pending(), Pending::Calibrate);
+  EXPECT_EQ(poll().commandArg, cat::kOpInit2);
   EXPECT_FALSE(t.f.Edit225.Visible());
 }
 
@@ -119,10 +115,10 @@ TEST_F(Calibration, InitPressedAgainOrUnlockedStartsOverOrEndsTheEntry) {
   EXPECT_EQ(t.f.Edit125.Text(), "DROP IT");
 
   // A restart's command finish unlocks: the entry is gone and keys reach nothing.
-  UnlockEditing(t);
+  t.commands.lock.Unlock();
   EXPECT_FALSE(t.f.Edit125.Visible());
   Enter(t.f.Edit125);
-  EXPECT_EQ(t.r.pending, 0);
+  EXPECT_EQ(pending(), Pending::None);
 }
 
 }  // namespace

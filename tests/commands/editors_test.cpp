@@ -1,42 +1,37 @@
-// The parameter editors on the window model: conversion, write-back, what is
+// The parameter editors on a connected tool: conversion, write-back, what is
 // posted, and what is not.
-#include <gtest/gtest.h>
+#include <string>
 
-#include "app/tool.h"
-#include "commands/lock.h"
-#include "decode/ServTKE.h"
-#include "platform/fakes.h"
+#include "fixture.h"
 
 namespace zhv {
 namespace {
 
-struct Editors : ::testing::Test {
-  fake::Services s;
-  Tool t{s.platform()};
-
+class Editors : public test::ToolTest {
+ protected:
   // A unit under USB control with a known block on display. Bit 6 of word 0x00
   // and bits 14, 15 of word 0x0B are set: no editor may lose them.
-  void Unit(std::uint8_t type = 0x11, std::uint8_t gas = 27) {
-    t.r.sendDeviceType = t.r.rxDeviceType = type;
-    t.r.gasKind = gas;
-    t.r.displayedKind = gas == 27 ? 1 : gas;
-    const int words[15] = {0x3240, 4000, 12000, 250, 100, 3000, 9000, 100,
-                           20,     1200, 300,   0xC03C, 3600, 600, 60};
-    for (int n = 0; n < 15; ++n) Word(n, words[n]);
-    ShowParameterBlock(t);
-    UnlockEditing(t);
+  void Unit(std::uint8_t deviceType = cat::kTypeStorage, std::uint8_t gas = cat::kGasCombined) {
+    if (t.link.IsOpen()) t.f.Button1.Click();  // "Сброс": the next unit starts afresh
+    Connect(deviceType, gas);
+    const std::uint16_t words[param::kWordCount] = {0x3240, 4000, 12000, 250, 100, 3000, 9000, 100,
+                                                    20,     1200, 300,   0xC03C, 3600, 600, 60};
+    for (std::uint8_t n = 0; n < param::kWordCount; ++n) param::PutWord(poll().param, n, words[n]);
+    t.exchange.ShowParameters();
   }
-  void Word(int n, int v) {
-    t.r.param[static_cast<std::size_t>(2 * n)] = static_cast<std::uint8_t>(v & 0xFF);
-    t.r.param[static_cast<std::size_t>(2 * n + 1)] = static_cast<std::uint8_t>((v >> 8) & 0xFF);
+  std::uint16_t Word(std::uint8_t n) const { return param::Word(t.exchange.poll.param, n); }
+  void SetWord(std::uint8_t n, std::uint16_t value) { param::PutWord(poll().param, n, value); }
+  // Every word but `n` as it stands.
+  param::Block Without(std::uint8_t n) const {
+    param::Block b = t.exchange.poll.param;
+    param::PutWord(b, n, 0);
+    return b;
   }
-  int Word(int n) const { return t.r.param[std::size_t(2 * n)] | t.r.param[std::size_t(2 * n + 1)] << 8; }
-  Control& C(const char* name) { return *t.f.Find(name); }
   // What the edit holds after the operator typed `text` and pressed its button.
-  const std::string& Enter(const char* edit, const char* button, const std::string& text) {
-    C(edit).TypeText(text);
-    C(button).Click();
-    return C(edit).Text();
+  const std::string& Enter(Control& edit, Control& button, const std::string& text) {
+    edit.TypeText(text);
+    button.Click();
+    return edit.Text();
   }
   bool Locked() const { return !t.f.Button123.Enabled() && t.f.Edit3310.ReadOnly(); }
 };
@@ -45,70 +40,82 @@ TEST_F(Editors, DecimalEntriesAreScaledRoundedAndShownInTheirFormat) {
   struct Case {
     std::uint8_t gas;
     char separator;
-    const char* edit;
-    const char* button;
+    Control TForm1::*edit;
+    Control TForm1::*button;
     const char* text;
-    int offset;  // of the word written
-    int word;
+    std::uint8_t offset;  // of the word written
+    std::uint16_t word;
     const char* shown;
   };
+  using F = TForm1;
   const Case cases[] = {
       // channel 1 by the displayed kind: the combined unit's first channel is natural gas
-      {27, '.', "Edit123", "Button123", "2.5", 8, 250, "02.50"},
-      {1, '.', "Edit123", "Button123", "2,5", 8, 250, "02.50"},
-      {13, '.', "Edit123", "Button123", "0.04", 8, 40, "0.040"},
-      {33, ',', "Edit1220", "Button1220", "1.5", 6, 1500, "1.500"},
-      {23, '.', "Edit1220", "Button1220", "150", 6, 150, "0150"},
-      {5, '.', "Edit123", "Button123", "7.6", 8, 8, "008"},
+      {27, '.', &F::Edit123, &F::Button123, "2.5", 8, 250, "02.50"},
+      {1, '.', &F::Edit123, &F::Button123, "2,5", 8, 250, "02.50"},
+      {13, '.', &F::Edit123, &F::Button123, "0.04", 8, 40, "0.040"},
+      {33, ',', &F::Edit1220, &F::Button1220, "1.5", 6, 1500, "1.500"},
+      {23, '.', &F::Edit1220, &F::Button1220, "150", 6, 150, "0150"},
+      {5, '.', &F::Edit123, &F::Button123, "7.6", 8, 8, "008"},
       // channel 2 and the valve: fixed scales
-      {27, '.', "Edit2220", "Button2220", "12.6", 14, 13, "0013"},
-      {27, '.', "Edit223", "Button223", "0.5", 16, 1, "0001"},
-      {27, ',', "Edit3310", "Button331", "12,5", 18, 1250, "12.50"},
-      {27, ',', "Edit3310", "Button331", "12.5", 18, 1250, "12.50"},
-      {27, '.', "Edit3310", "Button331", "12,5", 18, 1250, "12.50"},
-      {27, ',', "Edit3310", "Button331", "12,", 18, 1200, "12.00"},  // the locale's own, last
+      {27, '.', &F::Edit2220, &F::Button2220, "12.6", 14, 13, "0013"},
+      {27, '.', &F::Edit223, &F::Button223, "0.5", 16, 1, "0001"},
+      {27, ',', &F::Edit3310, &F::Button331, "12,5", 18, 1250, "12.50"},
+      {27, ',', &F::Edit3310, &F::Button331, "12.5", 18, 1250, "12.50"},
+      {27, '.', &F::Edit3310, &F::Button331, "12,5", 18, 1250, "12.50"},
+      {27, ',', &F::Edit3310, &F::Button331, "12,", 18, 1200, "12.00"},  // the locale's own, last
       // no range: the low 16 bits are stored, the unreduced value is shown
-      {27, '.', "Edit2220", "Button2220", "70000", 14, 4464, "70000"},
-      {27, '.', "Edit2220", "Button2220", "-5", 14, 65531, "-0005"},
+      {27, '.', &F::Edit2220, &F::Button2220, "70000", 14, 4464, "70000"},
+      {27, '.', &F::Edit2220, &F::Button2220, "-5", 14, 65531, "-0005"},
   };
   for (const Case& c : cases) {
-    Unit(0x11, c.gas);
+    Unit(cat::kTypeStorage, c.gas);
     s.locale.separator = c.separator;
-    const int other = Word(0x0D);
-    EXPECT_EQ(Enter(c.edit, c.button, c.text), c.shown) << c.edit << " " << c.text;
-    EXPECT_EQ(Word(c.offset / 2), c.word) << c.edit << " " << c.text;
-    EXPECT_EQ(t.r.paramOffset, c.offset) << c.edit;
-    EXPECT_EQ(t.r.pending, 11) << c.edit << " " << c.text;
-    EXPECT_TRUE(Locked()) << c.edit;
-    EXPECT_EQ(Word(0x0D), other) << "only the edited word changes";
-    t.r.pending = 0;
+    Control& edit = t.f.*c.edit;
+    SCOPED_TRACE(testing::Message() << edit.Name() << " \"" << c.text << "\" kind " << int(c.gas));
+    const std::uint8_t n = c.offset / 2;
+    const param::Block others = Without(n);
+    EXPECT_EQ(Enter(edit, t.f.*c.button, c.text), c.shown);
+    EXPECT_EQ(Word(n), c.word);
+    EXPECT_EQ(poll().paramOffset, c.offset);
+    EXPECT_EQ(pending(), Pending::WriteWord);
+    EXPECT_TRUE(Locked());
+    EXPECT_EQ(Without(n), others) << "only the edited word changes";
   }
 }
 
 TEST_F(Editors, IntegerEntriesStoreTheLow16BitsAndShowTheirFormat) {
+  struct Case {
+    Control TForm1::*edit;
+    Control TForm1::*button;
+    const char* text;
+    const char* shown;
+    std::uint8_t offset;
+    std::uint16_t word;
+  };
+  const Case cases[] = {
+      {&TForm1::Edit351, &TForm1::Button351, "70000", "70000", 20, 4464},
+      {&TForm1::Edit421, &TForm1::Button421, "+7", "00007", 24, 7},
+      {&TForm1::Edit422, &TForm1::Button422, "-1", "-00001", 26, 0xFFFF},
+      {&TForm1::Edit423, &TForm1::Button423, "2147483647", "99999", 28, 0xFFFF},
+  };
   Unit();
-  EXPECT_EQ(Enter("Edit351", "Button351", "70000"), "70000");
-  EXPECT_EQ(Word(0x0A), 4464);
-  EXPECT_EQ(t.r.paramOffset, 20);
-  EXPECT_EQ(t.r.pending, 11);
-  UnlockEditing(t);
-  EXPECT_EQ(Enter("Edit421", "Button421", "+7"), "00007");
-  EXPECT_EQ(Word(0x0C), 7);
-  UnlockEditing(t);
-  EXPECT_EQ(Enter("Edit422", "Button422", "-1"), "-00001");
-  EXPECT_EQ(Word(0x0D), 0xFFFF);
-  EXPECT_EQ(t.r.paramOffset, 26);
-  UnlockEditing(t);
-  EXPECT_EQ(Enter("Edit423", "Button423", "2147483647"), "99999");
-  EXPECT_EQ(Word(0x0E), 0xFFFF);
-  EXPECT_EQ(t.r.paramOffset, 28);
+  for (const Case& c : cases) {
+    t.commands.lock.Unlock();
+    poll().pending = Pending::None;
+    EXPECT_EQ(Enter(t.f.*c.edit, t.f.*c.button, c.text), c.shown) << c.text;
+    EXPECT_EQ(Word(c.offset / 2), c.word) << c.text;
+    EXPECT_EQ(poll().paramOffset, c.offset) << c.text;
+    EXPECT_EQ(pending(), Pending::WriteWord) << c.text;
+  }
 }
 
 TEST_F(Editors, SupplySetpointIsKeptAfterTheWordsAndPostedOnItsOwn) {
   Unit();
-  EXPECT_EQ(Enter("Edit142", "Button140", "3"), "3.00");
-  EXPECT_EQ(Word(15), 300);
-  EXPECT_EQ(t.r.pending, 13);
+  const param::Block others = Without(param::kSetpointWord);
+  EXPECT_EQ(Enter(t.f.Edit142, t.f.Button140, "3"), "3.00");
+  EXPECT_EQ(Word(param::kSetpointWord), 300);
+  EXPECT_EQ(Without(param::kSetpointWord), others) << "only the setpoint changes";
+  EXPECT_EQ(pending(), Pending::SetSupply);
   EXPECT_TRUE(Locked());
 }
 
@@ -120,28 +127,28 @@ TEST_F(Editors, TemperatureThresholdIsClampedAndKeepsTheFlags) {
   };
   for (const Case& c : {Case{"200", "127", 127}, Case{"-5", "000", 0}, Case{"35", "035", 35}}) {
     Unit();
-    EXPECT_EQ(Enter("Edit321", "Button321", c.text), c.shown) << c.text;
-    EXPECT_EQ(t.r.param[1], c.stored) << c.text;
-    EXPECT_EQ(t.r.param[0], 0x40) << "flags byte unchanged";
-    EXPECT_EQ(t.r.paramOffset, 0);
-    EXPECT_EQ(t.r.pending, 11);
+    EXPECT_EQ(Enter(t.f.Edit321, t.f.Button321, c.text), c.shown) << c.text;
+    EXPECT_EQ(poll().param[1], c.stored) << c.text;
+    EXPECT_EQ(poll().param[0], 0x40) << "flags byte unchanged";
+    EXPECT_EQ(poll().paramOffset, 0);
+    EXPECT_EQ(pending(), Pending::WriteWord);
   }
 }
 
 TEST_F(Editors, RecordPeriodIsClampedAndKeepsBits12To15) {
   Unit();
-  EXPECT_EQ(Enter("Edit10210", "Button10210", "5000"), "4095");
+  EXPECT_EQ(Enter(t.f.Edit10210, t.f.Button10210, "5000"), "4095");
   EXPECT_EQ(Word(0x0B), 0xCFFF);
-  EXPECT_EQ(t.r.paramOffset, 22);
-  EXPECT_EQ(t.r.pending, 11);
+  EXPECT_EQ(poll().paramOffset, 22);
+  EXPECT_EQ(pending(), Pending::WriteWord);
   EXPECT_FALSE(t.f.CheckBox10210.Checked());
 
   Unit();
-  Word(0x0B, 0xF123);
-  EXPECT_EQ(Enter("Edit10210", "Button10210", "0"), "0000");
+  SetWord(0x0B, 0xF123);
+  EXPECT_EQ(Enter(t.f.Edit10210, t.f.Button10210, "0"), "0000");
   EXPECT_TRUE(t.f.CheckBox10210.Checked());
   EXPECT_EQ(Word(0x0B), 0xF000);
-  EXPECT_EQ(t.r.pending, 11);
+  EXPECT_EQ(pending(), Pending::WriteWord);
 }
 
 TEST_F(Editors, NoRecordingBoxClearsThePeriodWithoutPosting) {
@@ -150,101 +157,110 @@ TEST_F(Editors, NoRecordingBoxClearsThePeriodWithoutPosting) {
   EXPECT_TRUE(t.f.CheckBox10210.Checked());
   EXPECT_EQ(Word(0x0B), 0xC000);
   EXPECT_EQ(t.f.Edit10210.Text(), "0000");
-  EXPECT_EQ(t.r.pending, 0);
+  EXPECT_EQ(pending(), Pending::None);
   EXPECT_FALSE(Locked());
-  Word(0x0B, 0x003C);
+  SetWord(0x0B, 0x003C);
   t.f.CheckBox10210.Click();  // unticking changes nothing
   EXPECT_EQ(Word(0x0B), 0x003C);
   // The redisplay ticks it without touching the block it shows.
-  Word(0x0B, 0x1000);
-  ShowParameterBlock(t);
+  SetWord(0x0B, 0x1000);
+  t.exchange.ShowParameters();
   EXPECT_TRUE(t.f.CheckBox10210.Checked());
   EXPECT_EQ(Word(0x0B), 0x1000);
 }
 
 TEST_F(Editors, TextThatIsNoNumberShowsTheStoredValueAndPostsNothing) {
   struct Editor {
-    const char* edit;
-    const char* button;
+    Control TForm1::*edit;
+    Control TForm1::*button;
     const char* stored;
   };
+  using F = TForm1;
   const Editor editors[] = {
-      {"Edit123", "Button123", "01.00"},   {"Edit1220", "Button1220", "02.50"},
-      {"Edit2220", "Button2220", "0100"},  {"Edit223", "Button223", "0020"},
-      {"Edit3310", "Button331", "12.00"},  {"Edit351", "Button351", "00300"},
-      {"Edit421", "Button421", "03600"},   {"Edit423", "Button423", "00060"},
-      {"Edit321", "Button321", "050"},     {"Edit10210", "Button10210", "0060"},
-      {"Edit142", "Button140", "2.50"},
+      {&F::Edit123, &F::Button123, "01.00"},     {&F::Edit1220, &F::Button1220, "02.50"},
+      {&F::Edit2220, &F::Button2220, "0100"},    {&F::Edit223, &F::Button223, "0020"},
+      {&F::Edit3310, &F::Button331, "12.00"},    {&F::Edit351, &F::Button351, "00300"},
+      {&F::Edit421, &F::Button421, "03600"},     {&F::Edit423, &F::Button423, "00060"},
+      {&F::Edit321, &F::Button321, "050"},       {&F::Edit10210, &F::Button10210, "0060"},
+      {&F::Edit142, &F::Button140, "2.50"},
   };
   const char* texts[] = {"abc", "", "+", "-", " 5", "5 ", "1e3", "0x10", "99999999999",
                          "4294967296", "двадцать", "１２", "1,2,3", "12..5"};
+  Unit();
   for (char separator : {'.', ','}) {
     s.locale.separator = separator;
     for (const Editor& e : editors) {
+      Control& edit = t.f.*e.edit;
       for (const char* text : texts) {
-        Unit();
-        const auto block = t.r.param;
-        EXPECT_EQ(Enter(e.edit, e.button, text), e.stored) << e.edit << " \"" << text << '"';
-        EXPECT_EQ(t.r.param, block) << e.edit << " \"" << text << '"';
-        EXPECT_EQ(t.r.pending, 0) << e.edit << " \"" << text << '"';
-        EXPECT_FALSE(Locked()) << e.edit << " \"" << text << '"';
+        // Each entry meets the unit as it was: the block shown again, editing open.
+        t.exchange.ShowParameters();
+        t.commands.lock.Unlock();
+        poll().pending = Pending::None;
+        const param::Block block = poll().param;
+        EXPECT_EQ(Enter(edit, t.f.*e.button, text), e.stored) << edit.Name() << " \"" << text << '"';
+        EXPECT_EQ(poll().param, block) << edit.Name() << " \"" << text << '"';
+        EXPECT_EQ(pending(), Pending::None) << edit.Name() << " \"" << text << '"';
+        EXPECT_FALSE(Locked()) << edit.Name() << " \"" << text << '"';
       }
     }
   }
   // The separator that is not the locale's converts nowhere but first: a trailing one fails.
   s.locale.separator = ',';
-  Unit();
-  EXPECT_EQ(Enter("Edit3310", "Button331", "12."), "12.00");
-  EXPECT_EQ(t.r.pending, 0);
+  EXPECT_EQ(Enter(t.f.Edit3310, t.f.Button331, "12."), "12.00");
+  EXPECT_EQ(pending(), Pending::None);
   s.locale.separator = '.';
-  Unit();
-  EXPECT_EQ(Enter("Edit2220", "Button2220", "12,"), "0100");
-  EXPECT_EQ(t.r.pending, 0);
+  EXPECT_EQ(Enter(t.f.Edit2220, t.f.Button2220, "12,"), "0100");
+  EXPECT_EQ(pending(), Pending::None);
 }
 
 TEST_F(Editors, FlagBoxesPostTheWholeWordWithTheirBitFlipped) {
   struct Case {
     std::uint8_t type, gas;
-    const char* box;
-    int word, bit;
+    Control TForm1::*box;
+    std::uint8_t word;
+    std::uint16_t bit;
   };
-  const Case cases[] = {{0x11, 27, "CheckBox320", 0x00, 0x0010}, {0x12, 1, "CheckBox360", 0x00, 0x0020},
-                        {0x12, 33, "CheckBox1211", 0x00, 0x0080}, {0x11, 27, "CheckBox350", 0x0B, 0x1000},
-                        {0x11, 27, "CheckBox3501", 0x0B, 0x2000}};
+  const Case cases[] = {{cat::kTypeStorage, 27, &TForm1::CheckBox320, 0x00, 0x0010},
+                        {cat::kTypeVoice, 1, &TForm1::CheckBox360, 0x00, 0x0020},
+                        {cat::kTypeVoice, 33, &TForm1::CheckBox1211, 0x00, 0x0080},
+                        {cat::kTypeStorage, 27, &TForm1::CheckBox350, 0x0B, 0x1000},
+                        {cat::kTypeStorage, 27, &TForm1::CheckBox3501, 0x0B, 0x2000}};
   for (const Case& c : cases) {
     Unit(c.type, c.gas);
-    const int before = Word(c.word);
-    ASSERT_TRUE(C(c.box).Checked()) << c.box;
-    C(c.box).Click();  // untick: the function off
-    EXPECT_EQ(Word(c.word), before | c.bit) << c.box;
-    EXPECT_EQ(t.r.paramOffset, 2 * c.word) << c.box;
-    EXPECT_EQ(t.r.pending, 11) << c.box;
-    EXPECT_TRUE(Locked()) << c.box;
-    UnlockEditing(t);
-    t.r.pending = 0;
-    C(c.box).Click();  // tick again: on
-    EXPECT_EQ(Word(c.word), before) << c.box;
-    EXPECT_EQ(t.r.pending, 11) << c.box;
+    Control& box = t.f.*c.box;
+    SCOPED_TRACE(box.Name());
+    const std::uint16_t before = Word(c.word);
+    ASSERT_TRUE(box.Checked());
+    box.Click();  // untick: the function off
+    EXPECT_EQ(Word(c.word), before | c.bit);
+    EXPECT_EQ(poll().paramOffset, 2 * c.word);
+    EXPECT_EQ(pending(), Pending::WriteWord);
+    EXPECT_TRUE(Locked());
+    t.commands.lock.Unlock();
+    poll().pending = Pending::None;
+    box.Click();  // tick again: on
+    EXPECT_EQ(Word(c.word), before);
+    EXPECT_EQ(pending(), Pending::WriteWord);
   }
 }
 
 TEST_F(Editors, RedisplayOfTheBlockNeverPosts) {
-  Unit(0x11, 27);
+  Unit();
   // The unit's answer switches everything off and back: every box flips twice.
   for (int pass = 0; pass < 2; ++pass) {
-    t.r.param[0] = pass == 0 ? 0xB0 : 0x00;
-    Word(0x0B, pass == 0 ? 0x303C : 0x003C);
-    ShowParameterBlock(t);
+    poll().param[0] = pass == 0 ? 0xB0 : 0x00;
+    SetWord(0x0B, pass == 0 ? 0x303C : 0x003C);
+    t.exchange.ShowParameters();
     EXPECT_EQ(t.f.CheckBox320.Checked(), pass == 1);
     EXPECT_EQ(t.f.CheckBox3501.Checked(), pass == 1);
-    EXPECT_EQ(t.r.pending, 0);
+    EXPECT_EQ(pending(), Pending::None);
     EXPECT_FALSE(Locked());
-    EXPECT_EQ(t.r.echoTemperature + t.r.echoBackupPower + t.r.echoValve + t.r.echoVoice +
-                  t.r.echoCleanAir, 0);
+    const Echoes& e = t.display.state.echoes;
+    EXPECT_FALSE(e.temperature || e.backupPower || e.valve || e.voice || e.cleanAir);
   }
   // The operator's next click is an operator's click again.
   t.f.CheckBox350.Click();
-  EXPECT_EQ(t.r.pending, 11);
+  EXPECT_EQ(pending(), Pending::WriteWord);
 }
 
 }  // namespace

@@ -1,26 +1,29 @@
-// The editing lock and the status group's own buttons.
-#include <gtest/gtest.h>
+// The editing lock and the status groups' own buttons.
+#include <vector>
 
-#include "app/tool.h"
-#include "commands/lock.h"
-#include "exchange/machine.h"
-#include "platform/fakes.h"
+#include "fixture.h"
 
 namespace zhv {
 namespace {
 
-struct Lock : ::testing::Test {
-  fake::Services s;
-  Tool t{s.platform()};
-
+class Lock : public test::ToolTest {
+ protected:
+  // A unit of this type and kind connected, then locked and unlocked again.
   void Unlocked(std::uint8_t deviceType, std::uint8_t gasKind) {
-    t.r.sendDeviceType = deviceType;
-    t.r.gasKind = gasKind;
-    LockEditing(t);
-    UnlockEditing(t);
+    Connect(deviceType, gasKind);
+    t.commands.lock.Lock();
+    t.commands.lock.Unlock();
   }
-  bool On(const char* name) { return t.f.Find(name)->Enabled(); }
-  bool Writable(const char* name) { return !t.f.Find(name)->ReadOnly(); }
+  Control& C(const char* name) {
+    Control* c = t.f.Find(name);
+    if (c == nullptr) {
+      ADD_FAILURE() << "no control " << name;
+      return t.f.Form1;
+    }
+    return *c;
+  }
+  bool On(const char* name) { return C(name).Enabled(); }
+  bool Writable(const char* name) { return !C(name).ReadOnly(); }
 };
 
 TEST_F(Lock, LockDisables41ControlsMakes13EditsReadOnlyAndHidesThePassPhrases) {
@@ -30,7 +33,7 @@ TEST_F(Lock, LockDisables41ControlsMakes13EditsReadOnlyAndHidesThePassPhrases) {
     c->SetVisible(true);
   }
   t.f.TakeDirty();
-  LockEditing(t);
+  t.commands.lock.Lock();
   int disabled = 0, readOnly = 0, hidden = 0;
   for (Control* c : t.f.All()) {
     disabled += !c->Enabled();
@@ -48,15 +51,17 @@ TEST_F(Lock, LockDisables41ControlsMakes13EditsReadOnlyAndHidesThePassPhrases) {
   EXPECT_STREQ(changed.front()->Name(), "Button121");
   EXPECT_STREQ(changed.back()->Name(), "Edit225");
   // Control buttons, counter reset, copy buttons, "Обновить" and the file buttons stay.
-  for (const char* name : {"Button101", "Button502", "Button104", "Button2", "Button10222",
-                           "Button10223", "Button10242", "Button10310", "Button10320", "Button10330"})
+  for (const char* name : {"Button101", "Button502", "Button104", "Button2", "Button10222", "Button10223",
+                           "Button10242", "Button10310", "Button10320", "Button10330"})
     EXPECT_TRUE(On(name)) << name;
 }
 
 TEST_F(Lock, UnlockEndsAPassPhraseEntry) {
+  Connect(cat::kTypeStorage, cat::kGasCombined);
   t.f.Edit125.SetVisible(true);
   t.f.Edit125.SetEnabled(true);
-  Unlocked(0x11, 27);
+  t.commands.lock.Lock();
+  t.commands.lock.Unlock();
   EXPECT_TRUE(On("Button125"));
   EXPECT_FALSE(t.f.Edit125.Visible());
   EXPECT_FALSE(t.f.Edit125.Enabled());
@@ -64,22 +69,21 @@ TEST_F(Lock, UnlockEndsAPassPhraseEntry) {
 }
 
 TEST_F(Lock, BaseUnitWithNaturalGasKeepsTemperatureBackupVoiceAndCleanAirLocked) {
-  Unlocked(0x10, 1);
-  for (const char* name : {"CheckBox320", "Button321", "Button324", "CheckBox350", "Button354",
-                           "Button351", "CheckBox3501", "Label3502", "CheckBox360", "Button364",
-                           "CheckBox1211"})
+  Unlocked(cat::kTypeBase, cat::kGasCH4);
+  for (const char* name : {"CheckBox320", "Button321", "Button324", "CheckBox350", "Button354", "Button351",
+                           "CheckBox3501", "Label3502", "CheckBox360", "Button364", "CheckBox1211"})
     EXPECT_FALSE(On(name)) << name;
   EXPECT_FALSE(Writable("Edit321"));
   EXPECT_FALSE(Writable("Edit351"));
-  for (const char* name : {"Button121", "Button123", "Button140", "Button224", "Button331",
-                           "Button424", "Button10210", "Button1030", "Button10241"})
+  for (const char* name : {"Button121", "Button123", "Button140", "Button224", "Button331", "Button424",
+                           "Button10210", "Button1030", "Button10241"})
     EXPECT_TRUE(On(name)) << name;
   for (const char* name : {"Edit123", "Edit1220", "Edit142", "Edit3310", "Edit423", "Edit1024"})
     EXPECT_TRUE(Writable(name)) << name;
 }
 
 TEST_F(Lock, VoiceUnitWithCarbonDioxideUnlocksVoiceAndCleanAirButNotBackup) {
-  Unlocked(0x12, 33);
+  Unlocked(cat::kTypeVoice, cat::kGasCO2);
   EXPECT_TRUE(On("CheckBox360"));
   EXPECT_TRUE(On("Button364"));
   EXPECT_TRUE(On("CheckBox1211"));
@@ -90,7 +94,7 @@ TEST_F(Lock, VoiceUnitWithCarbonDioxideUnlocksVoiceAndCleanAirButNotBackup) {
 }
 
 TEST_F(Lock, StorageUnitUnlocksBackupPowerOnly) {
-  Unlocked(0x11, 13);
+  Unlocked(cat::kTypeStorage, cat::kGasCO2Optical);
   for (const char* name : {"CheckBox350", "Button354", "Button351", "CheckBox3501", "Label3502"})
     EXPECT_TRUE(On(name)) << name;
   EXPECT_TRUE(Writable("Edit351"));
@@ -99,12 +103,12 @@ TEST_F(Lock, StorageUnitUnlocksBackupPowerOnly) {
 }
 
 TEST_F(Lock, DecisionFollowsTheUsbControlBit) {
-  t.r.sendDeviceType = 0x11;
-  t.r.status0 = 0x03;
-  ApplyEditingLock(t);
+  Connect();
+  poll().status0 = 0x03;
+  t.commands.lock.Apply();
   EXPECT_TRUE(On("Button123"));
-  t.r.status0 = 0x02;
-  ApplyEditingLock(t);
+  poll().status0 = 0x02;
+  t.commands.lock.Apply();
   EXPECT_FALSE(On("Button123"));
   EXPECT_FALSE(Writable("Edit123"));
 }
@@ -113,15 +117,15 @@ TEST_F(Lock, ControlButtonsOfEveryTabPostUnitControlWithoutTouchingTheLock) {
   struct Case {
     const char* button;
     std::uint8_t argument;
-  } cases[] = {{"Button101", 2}, {"Button301", 2}, {"Button202", 1}, {"Button502", 1},
-               {"Button103", 0}, {"Button403", 0}};
-  Unlocked(0x11, 27);
+  } cases[] = {{"Button101", cat::kArgRestart}, {"Button301", cat::kArgRestart}, {"Button202", cat::kArgUsbOn},
+               {"Button502", cat::kArgUsbOn},   {"Button103", cat::kArgUsbOff},  {"Button403", cat::kArgUsbOff}};
+  Unlocked(cat::kTypeStorage, cat::kGasCombined);
   for (const Case& c : cases) {
-    EnableControlButtons(t);
-    t.r.pending = 11;  // a parameter write not yet taken up is overwritten
-    t.f.Find(c.button)->Click();
-    EXPECT_EQ(t.r.pending, 7) << c.button;
-    EXPECT_EQ(t.r.commandArg, c.argument) << c.button;
+    t.commands.lock.SetControlButtons(true);
+    poll().pending = Pending::WriteWord;  // a parameter write not yet taken up is overwritten
+    C(c.button).Click();
+    EXPECT_EQ(pending(), Pending::UnitControl) << c.button;
+    EXPECT_EQ(poll().commandArg, c.argument) << c.button;
     for (const char* b : {"Button101", "Button202", "Button303", "Button401", "Button503"})
       EXPECT_FALSE(On(b)) << c.button << " left " << b;
     EXPECT_TRUE(On("Button123")) << c.button;
@@ -129,13 +133,12 @@ TEST_F(Lock, ControlButtonsOfEveryTabPostUnitControlWithoutTouchingTheLock) {
 }
 
 TEST_F(Lock, CounterResetOnAnyTabClearsAllFive) {
-  t.r.packetCounter = 1234;
-  for (const char* e : {"Edit104", "Edit204", "Edit304", "Edit404", "Edit504"})
-    t.f.Find(e)->SetText("01234");
+  poll().packetCounter = 1234;
+  const std::vector<const char*> counters{"Edit104", "Edit204", "Edit304", "Edit404", "Edit504"};
+  for (const char* e : counters) C(e).SetText("01234");
   t.f.Button404.Click();
-  EXPECT_EQ(t.r.packetCounter, 0);
-  for (const char* e : {"Edit104", "Edit204", "Edit304", "Edit404", "Edit504"})
-    EXPECT_EQ(t.f.Find(e)->Text(), "00000") << e;
+  EXPECT_EQ(poll().packetCounter, 0);
+  for (const char* e : counters) EXPECT_EQ(C(e).Text(), "00000") << e;
 }
 
 }  // namespace

@@ -1,74 +1,36 @@
 // Whole operator commands, tick by tick, against the simulated unit in-process:
 // what goes on the wire, what the unit keeps, what the window shows afterwards.
-#include <gtest/gtest.h>
-
 #include <random>
+#include <string>
 
-#include "app/tool.h"
-#include "decode/ServTKE.h"
-#include "exchange/startup.h"
-#include "platform/fakes.h"
-#include "sim/port.h"
+#include "decode/codecs.h"
+#include "fixture.h"
+#include "sim/frames.h"
 
 namespace zhv {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using test::Bytes;
 
-struct Session : ::testing::Test {
-  sim::Unit unit;
-  sim::SimPort port{unit};
-  fake::Services s;
-  std::unique_ptr<Tool> tool;
+class Session : public test::SimTest {
+ protected:
   TForm1& f() { return tool->f; }
-  ExchangeRecord& r() { return tool->r; }
-
-  // A unit identified, polled and under USB control.
-  void Start(std::uint8_t type = 0x11, std::uint8_t gas = 27) {
-    sim::Options o;
-    o.deviceType = type;
-    o.gasKind = gas;
-    o.warmUpMs = 0;
-    unit = sim::Unit(o);
-    s.ports.list = {{"Simulated unit", "Simulated unit (SIM1)"}};
-    tool = std::make_unique<Tool>(s.platform(port));
-    FormCreate(*tool);
-    f().ListView1.SetSelected(0);
-    f().ListView1.DblClick();
-    Tick(200);
-    f().Button102.Click();
-    Tick(100);
-    ASSERT_TRUE(unit.UsbControl());
-    ASSERT_TRUE(Unlocked());
-  }
-  void Tick(int n = 1) {
-    for (int i = 0; i < n && f().Timer1.Enabled(); ++i) {
-      port.Step(static_cast<std::uint32_t>(f().Timer1.Interval()));
-      f().Timer1.OnTimer();
-    }
-  }
-  // Ticks until the unit has seen one more request `command`; false if it never came.
-  bool UntilRequest(std::uint8_t command, int limit = 200) {
-    const int before = unit.RequestCount(command);
-    for (int i = 0; i < limit; ++i) {
-      Tick();
-      if (unit.RequestCount(command) > before) return true;
-    }
-    return false;
-  }
-  // Ticks through the command and the re-read that follows it, back to idle polling.
-  void Settle() {
-    for (int i = 0; i < 500 && !(r().pending == 0 && r().state == 6); ++i) Tick();
-    ASSERT_EQ(r().pending, 0);
-    ASSERT_EQ(r().state, 6);
-  }
   bool Unlocked() { return f().Button123.Enabled() && !f().Edit123.ReadOnly(); }
-  void Enter(Control& edit, Control& button, const std::string& text) {
+  static void Enter(Control& edit, Control& button, const std::string& text) {
     edit.TypeText(text);
     button.Click();
   }
-  Bytes LastData() { return unit.LastRequest() ? unit.LastRequest()->data : Bytes{}; }
-  int ToolWord(int n) { return r().param[std::size_t(2 * n)] | r().param[std::size_t(2 * n + 1)] << 8; }
+  // The data bytes of the last request the unit heard.
+  Bytes LastData() {
+    const auto& request = unit.LastRequest();
+    if (!request) return {};
+    return Bytes(request->Data().begin(), request->Data().end());
+  }
+  std::uint16_t ToolWord(std::uint8_t n) { return param::Word(poll().param, n); }
+  // A command has finished and editing is back; the re-read after it may still be to come.
+  void UntilEditingBack() {
+    for (int i = 0; i < 200 && !(poll().pending == Pending::None && Unlocked()); ++i) Tick();
+  }
 };
 
 TEST_F(Session, ThresholdWriteFromTheEditToTheUnitAndBack) {
@@ -79,20 +41,21 @@ TEST_F(Session, ThresholdWriteFromTheEditToTheUnitAndBack) {
   EXPECT_FALSE(Unlocked());
   EXPECT_EQ(unit.Words()[4], 100) << "nothing is sent by the button itself";
 
-  const int reads = unit.RequestCount(0x60);
-  ASSERT_TRUE(UntilRequest(0x90));
+  const int reads = unit.RequestCount(cat::kReadParams);
+  ASSERT_TRUE(UntilRequest(cat::kWriteWord));
   const Bytes frame{0x0D, 0x11, 0x90, 0x03, 0xFA, 0x00, 0x04, 0x0D ^ 0x11 ^ 0x90 ^ 0x03 ^ 0xFA ^ 0x04};
+  ASSERT_FALSE(port.Written().empty());
   EXPECT_EQ(port.Written().back().bytes, frame);
   EXPECT_EQ(unit.Words()[4], 250);
   EXPECT_FALSE(Unlocked()) << "locked until the unit has answered";
 
   Tick(2);  // the answer is taken: stored, shown, editing back
-  EXPECT_EQ(r().pending, 0);
+  EXPECT_EQ(poll().pending, Pending::None);
   EXPECT_TRUE(Unlocked());
   Settle();
-  EXPECT_EQ(unit.RequestCount(0x60), reads + 1) << "the block is read again";
+  EXPECT_EQ(unit.RequestCount(cat::kReadParams), reads + 1) << "the block is read again";
   EXPECT_EQ(f().Edit123.Text(), "02.50");
-  EXPECT_EQ(unit.RequestCount(0x90), 1);
+  EXPECT_EQ(unit.RequestCount(cat::kWriteWord), 1);
 }
 
 // Editing comes back at a command's finish, before the block read that follows it
@@ -100,20 +63,20 @@ TEST_F(Session, ThresholdWriteFromTheEditToTheUnitAndBack) {
 TEST_F(Session, WritesEnteredWhileTheBlockIsReadAgainSendTheEntry) {
   Start();
   f().Button102.Click();  // "Вкл." again: a command that ends with a re-read
-  for (int i = 0; i < 200 && !(r().pending == 0 && Unlocked()); ++i) Tick();
-  ASSERT_EQ(r().state, 2) << "the re-read is still to come";
+  UntilEditingBack();
+  ASSERT_EQ(poll().state, State::ReadParams) << "the re-read is still to come";
   Enter(f().Edit123, f().Button123, "2.5");
-  ASSERT_TRUE(UntilRequest(0x90));
+  ASSERT_TRUE(UntilRequest(cat::kWriteWord));
   EXPECT_EQ(LastData(), (Bytes{0xFA, 0x00, 0x04}));
   Settle();
   EXPECT_EQ(f().Edit123.Text(), "02.50");
 
   f().Button102.Click();
-  for (int i = 0; i < 200 && !(r().pending == 0 && Unlocked()); ++i) Tick();
+  UntilEditingBack();
   Tick();  // the re-read is on the wire, its answer not yet taken
-  ASSERT_EQ(r().state, 3);
+  ASSERT_EQ(poll().state, State::AwaitParams);
   Enter(f().Edit142, f().Button140, "3");
-  ASSERT_TRUE(UntilRequest(0x34));
+  ASSERT_TRUE(UntilRequest(cat::kSetSupply));
   EXPECT_EQ(LastData(), (Bytes{0x2C, 0x01}));
 }
 
@@ -122,7 +85,7 @@ TEST_F(Session, TheDisplayFollowsTheUnitNotTheEntry) {
   unit.faults().keepWords = true;
   Enter(f().Edit421, f().Button421, "300");
   EXPECT_EQ(f().Edit421.Text(), "00300");
-  ASSERT_TRUE(UntilRequest(0x90));
+  ASSERT_TRUE(UntilRequest(cat::kWriteWord));
   EXPECT_EQ(LastData(), (Bytes{0x2C, 0x01, 0x0C}));
   Settle();
   EXPECT_EQ(f().Edit421.Text(), "03600");
@@ -138,33 +101,33 @@ TEST_F(Session, TextThatIsNoNumberNeverReachesTheUnit) {
     EXPECT_TRUE(Unlocked()) << text;
   }
   Tick(300);
-  EXPECT_EQ(unit.RequestCount(0x90), 0);
+  EXPECT_EQ(unit.RequestCount(cat::kWriteWord), 0);
 }
 
 TEST_F(Session, FlagBoxesAndThePeriodShareWord0x0B) {
   Start();
   f().CheckBox350.Click();  // backup power off
-  ASSERT_TRUE(UntilRequest(0x90));
+  ASSERT_TRUE(UntilRequest(cat::kWriteWord));
   EXPECT_EQ(LastData(), (Bytes{0x3C, 0x10, 0x0B}));
   Settle();
   EXPECT_FALSE(f().CheckBox350.Checked());
 
   Enter(f().Edit10210, f().Button10210, "0");
   EXPECT_TRUE(f().CheckBox10210.Checked());
-  ASSERT_TRUE(UntilRequest(0x90));
+  ASSERT_TRUE(UntilRequest(cat::kWriteWord));
   Settle();
   EXPECT_EQ(unit.Words()[0x0B], 0x1000) << "no recording, the backup power flag kept";
   EXPECT_FALSE(f().CheckBox350.Checked());
   EXPECT_TRUE(f().CheckBox3501.Checked());
   EXPECT_EQ(f().Edit10210.Text(), "0000");
   Tick(300);
-  EXPECT_EQ(unit.RequestCount(0x90), 2) << "the redisplays posted nothing";
+  EXPECT_EQ(unit.RequestCount(cat::kWriteWord), 2) << "the redisplays posted nothing";
 }
 
 TEST_F(Session, SupplySetpointIsSetAndTheSensorFollows) {
   Start();
   Enter(f().Edit142, f().Button140, "3.00");
-  ASSERT_TRUE(UntilRequest(0x34));
+  ASSERT_TRUE(UntilRequest(cat::kSetSupply));
   EXPECT_EQ(LastData(), (Bytes{0x2C, 0x01}));
   EXPECT_EQ(unit.SupplySetpoint(), 300);
   Settle();
@@ -182,8 +145,8 @@ TEST_F(Session, InitThenZeroAndSpanCalibrationOfChannel1) {
   }
   char enter = '\r';
   f().Edit125.KeyPress(enter);
-  ASSERT_TRUE(UntilRequest(0x30));
-  EXPECT_EQ(LastData(), Bytes{0xF0});
+  ASSERT_TRUE(UntilRequest(cat::kCalibrate));
+  EXPECT_EQ(LastData(), Bytes{cat::kOpInit1});
   Settle();
   EXPECT_EQ(unit.Words()[0] & 0x0F, 0x03);
   EXPECT_FALSE(f().CheckBox121.Checked());
@@ -191,8 +154,8 @@ TEST_F(Session, InitThenZeroAndSpanCalibrationOfChannel1) {
   EXPECT_TRUE(Unlocked());
 
   f().Button121.Click();
-  ASSERT_TRUE(UntilRequest(0x30));
-  EXPECT_EQ(LastData(), Bytes{0x00});
+  ASSERT_TRUE(UntilRequest(cat::kCalibrate));
+  EXPECT_EQ(LastData(), Bytes{cat::kOpZero1});
   Settle();
   EXPECT_TRUE(f().CheckBox121.Checked());
   EXPECT_FALSE(f().CheckBox122.Checked());
@@ -200,8 +163,8 @@ TEST_F(Session, InitThenZeroAndSpanCalibrationOfChannel1) {
   EXPECT_EQ(f().Edit121.Text(), FormatValue(0x45, unit.Words()[1]));
 
   f().Button1221.Click();
-  ASSERT_TRUE(UntilRequest(0x30));
-  EXPECT_EQ(LastData(), Bytes{0x10});
+  ASSERT_TRUE(UntilRequest(cat::kCalibrate));
+  EXPECT_EQ(LastData(), Bytes{cat::kOpSpan1});
   Settle();
   EXPECT_TRUE(f().CheckBox122.Checked());
   EXPECT_EQ(f().Edit1221.Text(), FormatValue(0x45, unit.Words()[2]));
@@ -213,8 +176,8 @@ TEST_F(Session, CalibrationAndEepromFailuresAreShownAndEditingComesBack) {
   unit.faults().calibrationError = 0x13;
   const auto words = unit.Words();
   f().Button2221.Click();
-  ASSERT_TRUE(UntilRequest(0x30));
-  EXPECT_EQ(LastData(), Bytes{0x11});
+  ASSERT_TRUE(UntilRequest(cat::kCalibrate));
+  EXPECT_EQ(LastData(), Bytes{cat::kOpSpan2});
   Settle();
   EXPECT_EQ(f().Panel220.Text(), "Cенсор отключен");
   EXPECT_EQ(unit.Words(), words);
@@ -222,7 +185,7 @@ TEST_F(Session, CalibrationAndEepromFailuresAreShownAndEditingComesBack) {
 
   unit.faults().eepromFailure = true;
   f().Button424.Click();
-  ASSERT_TRUE(UntilRequest(0xA0));
+  ASSERT_TRUE(UntilRequest(cat::kRewriteEeprom));
   Settle();
   EXPECT_EQ(f().Panel120.Text(), "Ошибка перезаписи EEPROM");
   EXPECT_EQ(f().Panel220.Text(), "Ошибка перезаписи EEPROM");
@@ -234,10 +197,10 @@ TEST_F(Session, CalibrationAndEepromFailuresAreShownAndEditingComesBack) {
 TEST_F(Session, AnyTypingKeepsTheWireAndTheBlockSound) {
   Start();
   const std::pair<Control TForm1::*, Control TForm1::*> editors[] = {
-      {&TForm1::Edit123, &TForm1::Button123},   {&TForm1::Edit1220, &TForm1::Button1220},
-      {&TForm1::Edit2220, &TForm1::Button2220}, {&TForm1::Edit223, &TForm1::Button223},
-      {&TForm1::Edit3310, &TForm1::Button331},  {&TForm1::Edit351, &TForm1::Button351},
-      {&TForm1::Edit421, &TForm1::Button421},   {&TForm1::Edit321, &TForm1::Button321},
+      {&TForm1::Edit123, &TForm1::Button123},     {&TForm1::Edit1220, &TForm1::Button1220},
+      {&TForm1::Edit2220, &TForm1::Button2220},   {&TForm1::Edit223, &TForm1::Button223},
+      {&TForm1::Edit3310, &TForm1::Button331},    {&TForm1::Edit351, &TForm1::Button351},
+      {&TForm1::Edit421, &TForm1::Button421},     {&TForm1::Edit321, &TForm1::Button321},
       {&TForm1::Edit10210, &TForm1::Button10210}, {&TForm1::Edit142, &TForm1::Button140}};
   const std::string alphabet = "0123456789.,+- e";
   std::mt19937 random(6);
@@ -248,17 +211,19 @@ TEST_F(Session, AnyTypingKeepsTheWireAndTheBlockSound) {
     Enter(f().*edit, f().*button, text);
     Settle();
     ASSERT_TRUE(Unlocked()) << text;
-    for (int n = 0; n < 15; ++n) ASSERT_EQ(ToolWord(n), unit.Words()[std::size_t(n)]) << "word " << n << " after " << text;
+    const auto words = unit.Words();
+    for (std::uint8_t n = 0; n < param::kWordCount; ++n)
+      ASSERT_EQ(ToolWord(n), words[n]) << "word " << int(n) << " after " << text;
   }
   sim::FrameParser parser;
   for (const auto& w : port.Written()) parser.Feed(w.bytes.data(), w.bytes.size());
   int frames = 0, writes = 0;
   while (auto frame = parser.Next()) {
     ++frames;
-    if (frame->command != 0x90) continue;
+    if (frame->command != cat::kWriteWord) continue;
     ++writes;
-    ASSERT_EQ(frame->data.size(), 3u);
-    EXPECT_LE(frame->data[2], 0x0E);
+    ASSERT_EQ(frame->length, cat::kWriteWordLen);
+    EXPECT_LE(frame->data[2], param::kLastWord);
   }
   EXPECT_EQ(frames, static_cast<int>(port.Written().size())) << "every write is one whole frame";
   EXPECT_GT(writes, 20);

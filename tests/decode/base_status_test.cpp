@@ -1,12 +1,19 @@
+// The five "Состояние ТКЭ" groups and the voltage fields, fed by the pure
+// presenters straight from status bytes and parsed answers.
 #include <array>
+#include <string>
 #include <vector>
 
-#include "tool_fixture.h"
+#include "decode/decoders.h"
+#include "fixture.h"
 
 namespace zhv {
 namespace {
 
-class BaseStatus : public DecoderTest {
+using test::Answer32;
+using test::SetData;
+
+class BaseStatus : public ::testing::Test {
  protected:
   // The five copies of a status group control: "#" stands for the group digit.
   std::vector<Control*> Copies(std::string pattern) {
@@ -14,7 +21,7 @@ class BaseStatus : public DecoderTest {
     std::vector<Control*> out;
     for (char g = '1'; g <= '5'; ++g) {
       pattern[at] = g;
-      Control* c = t.f.Find(pattern);
+      Control* c = f.Find(pattern);
       EXPECT_NE(c, nullptr) << pattern;
       if (c) out.push_back(c);
     }
@@ -27,6 +34,9 @@ class BaseStatus : public DecoderTest {
   void ExpectFont(const char* pattern, TColor colour) {
     for (Control* c : Copies(pattern)) EXPECT_EQ(c->FontColour(), colour) << c->Name();
   }
+  void Identify(std::uint8_t deviceType, UnitInfo unit = {}) { ShowIdentificationGroups(f, deviceType, unit); }
+
+  TForm1 f;
 };
 
 TEST_F(BaseStatus, OperatingModeByStatusByte0) {
@@ -45,8 +55,7 @@ TEST_F(BaseStatus, OperatingModeByStatusByte0) {
       {0x6A, "Рабочий режим", clr::WindowText},                    // bits 3, 5, 6 say nothing
   };
   for (const auto& c : cases) {
-    t.r.status0 = c.status0;
-    ShowBaseStatus(t);
+    ShowBaseStatus(f, c.status0, 0, 0);
     SCOPED_TRACE(int(c.status0));
     ExpectAll("Panel#01", c.text);
     ExpectFont("Panel#01", c.font);
@@ -74,8 +83,7 @@ TEST_F(BaseStatus, InterfaceModuleAndNetworkState) {
       {0x71, "Velk", "", clr::WindowText},
   };
   for (const auto& c : cases) {
-    t.r.status1 = c.status1;
-    ShowBaseStatus(t);
+    ShowBaseStatus(f, 0, c.status1, 0);
     SCOPED_TRACE(int(c.status1));
     ExpectAll("Label#061", c.module);
     ExpectAll("Panel#02", c.network);
@@ -84,11 +92,9 @@ TEST_F(BaseStatus, InterfaceModuleAndNetworkState) {
 }
 
 TEST_F(BaseStatus, PacketCounterHasFiveDigitsAtMost) {
-  t.r.packetCounter = 42;
-  ShowBaseStatus(t);
+  ShowBaseStatus(f, 0, 0, 42);
   ExpectAll("Edit#04", "00042");
-  t.r.packetCounter = 123456;
-  ShowBaseStatus(t);
+  ShowBaseStatus(f, 0, 0, 123456);
   ExpectAll("Edit#04", "99999");
 }
 
@@ -99,14 +105,13 @@ TEST_F(BaseStatus, IdentificationTextsByDeviceType) {
     const char* variant;
   };
   const Case cases[] = {
-      {0x10, "------------------  ТКЭ  0x10 -", " базовый блок"},
-      {0x11, "------------------  ТКЭ  0x11 -", " резервное питание, часы, модуль сохранения"},
-      {0x12, "------------------  ТКЭ  0x12 -", " функция голосового информирования"},
+      {cat::kTypeBase, "------------------  ТКЭ  0x10 -", " базовый блок"},
+      {cat::kTypeStorage, "------------------  ТКЭ  0x11 -", " резервное питание, часы, модуль сохранения"},
+      {cat::kTypeVoice, "------------------  ТКЭ  0x12 -", " функция голосового информирования"},
       {0x20, "------------------", ""},
   };
   for (const auto& c : cases) {
-    t.r.rxDeviceType = c.type;
-    ShowIdentification(t);
+    Identify(c.type);
     SCOPED_TRACE(int(c.type));
     ExpectAll("Label#010", c.line);
     ExpectAll("Label#011", c.variant);
@@ -114,24 +119,18 @@ TEST_F(BaseStatus, IdentificationTextsByDeviceType) {
 }
 
 TEST_F(BaseStatus, SupplyGroupOnlyForTheStorageVariant) {
-  auto enabled = [&] {
-    return std::array<bool, 3>{t.f.GroupBox340.Enabled(), t.f.Edit341.Enabled(), t.f.Edit342.Enabled()};
+  struct Step {
+    std::uint8_t type;
+    bool enabled;
   };
-  t.r.rxDeviceType = 0x10;
-  ShowIdentification(t);
-  EXPECT_EQ(enabled(), (std::array<bool, 3>{false, false, false}));
-  t.r.rxDeviceType = 0x11;
-  ShowIdentification(t);
-  EXPECT_EQ(enabled(), (std::array<bool, 3>{true, true, true}));
-  t.r.rxDeviceType = 0x33;  // other codes leave the state alone
-  ShowIdentification(t);
-  EXPECT_EQ(enabled(), (std::array<bool, 3>{true, true, true}));
-  t.r.rxDeviceType = 0x12;
-  ShowIdentification(t);
-  EXPECT_EQ(enabled(), (std::array<bool, 3>{false, false, false}));
-  t.r.rxDeviceType = 0x33;
-  ShowIdentification(t);
-  EXPECT_EQ(enabled(), (std::array<bool, 3>{false, false, false}));
+  // Other codes leave the state alone.
+  const Step steps[] = {{cat::kTypeBase, false}, {cat::kTypeStorage, true}, {0x33, true},
+                        {cat::kTypeVoice, false}, {0x33, false}};
+  for (const Step& step : steps) {
+    Identify(step.type);
+    const std::array<bool, 3> enabled{f.GroupBox340.Enabled(), f.Edit341.Enabled(), f.Edit342.Enabled()};
+    EXPECT_EQ(enabled, (std::array<bool, 3>{step.enabled, step.enabled, step.enabled})) << int(step.type);
+  }
 }
 
 TEST_F(BaseStatus, GasNameAndTemperaturePlaceholder) {
@@ -146,57 +145,50 @@ TEST_F(BaseStatus, GasNameAndTemperaturePlaceholder) {
       {0, "------", "XX"},          {63, "------", "XX"},
   };
   for (const auto& c : cases) {
-    t.r.gasKind = c.kind;
-    ShowIdentification(t);
+    Identify(cat::kTypeStorage, {.gasKind = c.kind});
     SCOPED_TRACE(int(c.kind));
     ExpectAll("Label#051", c.gas);
-    EXPECT_EQ(t.f.Edit312.Text(), c.temperature);
+    EXPECT_EQ(f.Edit312.Text(), c.temperature);
   }
 }
 
 TEST_F(BaseStatus, SoftwareVersionAndIdentifier) {
-  t.r.identValue = 0x3FF;
-  t.r.ident4 = 0x34;
-  t.r.ident5 = 0x12;
-  ShowIdentification(t);
+  Identify(cat::kTypeStorage, {.version = 0x3FF, .id4 = 0x34, .id5 = 0x12});
   ExpectAll("Label#071", "10.23");
   ExpectAll("Label#073", "1234");
 
-  t.r.identValue = 0;
-  t.r.ident4 = 0xB0;
-  t.r.ident5 = 0x0A;
-  ShowIdentification(t);
+  Identify(cat::kTypeStorage, {.version = 0, .id4 = 0xB0, .id5 = 0x0A});
   ExpectAll("Label#071", "0.00");
   ExpectAll("Label#073", "0AB0");  // byte 5 first
 }
 
 TEST_F(BaseStatus, ValveVoltageAndFlagsOnThreeTabs) {
-  Data({{2, 0xB0}, {3, 0x14}});  // 0x4B0, D0 = 1, D1 = 0
-  ShowValveVoltage(t);
-  for (Control* c : {&t.f.Edit130, &t.f.Edit230, &t.f.Edit330}) EXPECT_EQ(c->Text(), "12.00") << c->Name();
-  for (Control* c : {&t.f.Edit133, &t.f.Edit233, &t.f.Edit333}) EXPECT_EQ(c->Text(), "1") << c->Name();
-  for (Control* c : {&t.f.Edit132, &t.f.Edit232, &t.f.Edit332}) EXPECT_EQ(c->Text(), "0") << c->Name();
+  Frame answer = Answer32();
+  SetData(answer, {{2, 0xB0}, {3, 0x14}});  // 0x4B0, D0 = 1, D1 = 0
+  ShowValveVoltage(f, ParseStatus(answer));
+  for (Control* c : {&f.Edit130, &f.Edit230, &f.Edit330}) EXPECT_EQ(c->Text(), "12.00") << c->Name();
+  for (Control* c : {&f.Edit133, &f.Edit233, &f.Edit333}) EXPECT_EQ(c->Text(), "1") << c->Name();
+  for (Control* c : {&f.Edit132, &f.Edit232, &f.Edit332}) EXPECT_EQ(c->Text(), "0") << c->Name();
 
-  Data({{2, 0x05}, {3, 0xEF}});  // only the low nibble of byte 3 is voltage
-  ShowValveVoltage(t);
-  EXPECT_EQ(t.f.Edit330.Text(), "38.45");  // 0xF05
-  EXPECT_EQ(t.f.Edit333.Text(), "0");
-  EXPECT_EQ(t.f.Edit332.Text(), "1");
+  SetData(answer, {{2, 0x05}, {3, 0xEF}});  // only the low nibble of byte 3 is voltage
+  ShowValveVoltage(f, ParseStatus(answer));
+  EXPECT_EQ(f.Edit330.Text(), "38.45");  // 0xF05
+  EXPECT_EQ(f.Edit333.Text(), "0");
+  EXPECT_EQ(f.Edit332.Text(), "1");
 }
 
 TEST_F(BaseStatus, SupplyVoltagesOnlyFromTheStorageVariant) {
-  Data({{4, 0x14}, {5, 0xB0}, {6, 0x9A}});  // supply 0x4B0, battery 0x19A
-  t.r.rxDeviceType = 0x11;
-  ShowSupplyVoltages(t);
-  EXPECT_EQ(t.f.Edit341.Text(), "12.00");
-  EXPECT_EQ(t.f.Edit342.Text(), "4.10");
+  Frame answer = Answer32();
+  SetData(answer, {{4, 0x14}, {5, 0xB0}, {6, 0x9A}});  // supply 0x4B0, battery 0x19A
+  ShowSupplyVoltages(f, ParseStatus(answer), cat::kTypeStorage);
+  EXPECT_EQ(f.Edit341.Text(), "12.00");
+  EXPECT_EQ(f.Edit342.Text(), "4.10");
 
-  Data({{4, 0xFF}});
-  for (std::uint8_t type : {std::uint8_t(0x10), std::uint8_t(0x12)}) {
-    t.r.rxDeviceType = type;
-    ShowSupplyVoltages(t);
-    EXPECT_EQ(t.f.Edit341.Text(), "0,00");
-    EXPECT_EQ(t.f.Edit342.Text(), "0,00");
+  SetData(answer, {{4, 0xFF}});
+  for (std::uint8_t type : {cat::kTypeBase, cat::kTypeVoice}) {
+    ShowSupplyVoltages(f, ParseStatus(answer), type);
+    EXPECT_EQ(f.Edit341.Text(), "0,00") << int(type);
+    EXPECT_EQ(f.Edit342.Text(), "0,00") << int(type);
   }
 }
 

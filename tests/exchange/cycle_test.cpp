@@ -1,58 +1,38 @@
 // Whole poll cycles, tick by tick, against the simulated unit in-process.
-#include <gtest/gtest.h>
+#include <algorithm>
+#include <cstdlib>
 
-#include "app/tool.h"
-#include "commands/lock.h"
-#include "exchange/startup.h"
-#include "platform/fakes.h"
-#include "sim/frames.h"
-#include "sim/port.h"
+#include "fixture.h"
+#include "protocol/parameters.h"
 #include "ui/status_groups.h"
 
-namespace zhv {
+namespace zhv::test {
 namespace {
 
-struct Cycle : ::testing::Test {
-  sim::Unit unit;
-  sim::SimPort port{unit};
-  fake::Services s;
-  std::unique_ptr<Tool> tool;
-
-  Tool& t() { return *tool; }
-  void Start(std::uint8_t type, std::uint8_t gas, sim::Faults faults = {}) {
-    sim::Options o;
-    o.deviceType = type;
-    o.gasKind = gas;
-    o.warmUpMs = 0;
+struct Cycle : SimTest {
+  // The unit's port opened, nothing answered yet; USB control stays as the unit has it.
+  void Begin(std::uint8_t type, std::uint8_t gas, sim::Faults faults = {}) {
+    sim::Options o = UnitOptions(type, gas);
     o.faults = faults;
-    port.Close();
-    unit = sim::Unit(o);
-    s.ports.list = {{"Simulated unit", "Simulated unit (SIM1)"}};
-    tool = std::make_unique<Tool>(s.platform(port));
-    s.pump.onPump = [this] { Tick(); };
-    FormCreate(t());
-    t().f.ListView1.SetSelected(0);
-    t().f.ListView1.DblClick();
-    ASSERT_EQ(t().r.portOpen, 1);
+    Open(o);
   }
-  // One tick of Timer1: the unit's time moves on by the tick's length.
-  void Tick(int n = 1) {
-    for (int i = 0; i < n; ++i) {
-      if (!t().f.Timer1.Enabled()) return;
-      port.Step(static_cast<std::uint32_t>(t().f.Timer1.Interval()));
-      t().f.Timer1.OnTimer();
-    }
+  int Requests(std::uint8_t command) const { return unit.RequestCount(command); }
+  // Ticks while the machine is in one of these states, at most `limit` ticks.
+  void TickWhileIn(std::initializer_list<State> states, int limit = 1000) {
+    auto in = [&] { return std::find(states.begin(), states.end(), poll().state) != states.end(); };
+    for (int i = 0; i < limit && in(); ++i) Tick();
+    EXPECT_FALSE(in()) << "still waiting after " << limit << " ticks";
   }
-  void Seconds(double s) { Tick(static_cast<int>(s * 100)); }
-  int Requests(std::uint8_t command) { return unit.RequestCount(command); }
+  // The mode panels of the five status groups, where a silent unit is named.
+  std::array<Control*, 5> ModePanels() { return EachGroup(t().f, &StatusGroup::mode); }
 };
 
 TEST_F(Cycle, StorageUnitWithTwoChannelsIsPolledAndShown) {
-  Start(0x11, 27);
+  Begin(cat::kTypeStorage, cat::kGasCombined);
   Tick(3);
   EXPECT_EQ(t().f.Panel2.Text(), "Найден Блок сигнализатора загазованости ЖОВ-22МТ(ID = 11h)");
   Seconds(3);
-  EXPECT_EQ(t().r.firstPass, 1);
+  EXPECT_TRUE(poll().firstPass);
   EXPECT_TRUE(t().f.TabSheet3.Visible());
   EXPECT_TRUE(t().f.TabSheet6.Visible());
   EXPECT_EQ(t().f.Label1051.Text(), "совмещенный CH4/CO");
@@ -63,98 +43,104 @@ TEST_F(Cycle, StorageUnitWithTwoChannelsIsPolledAndShown) {
   EXPECT_EQ(t().f.LineSeries110.Points().size(), 100u);
   EXPECT_EQ(t().f.LineSeries220.Points().size(), 100u);
   EXPECT_NE(t().f.Edit10123.Text(), "2020");  // the unit's clock is shown
-  EXPECT_GE(Requests(0x20), 3);
-  EXPECT_GE(Requests(0x4C), 3);
-  EXPECT_LE(std::abs(Requests(0x20) - Requests(0x4C)), 1);
-  EXPECT_EQ(Requests(0x60), 1);
+  EXPECT_GE(Requests(cat::kReadStatus), 3);
+  EXPECT_GE(Requests(cat::kStorageStatus), 3);
+  EXPECT_LE(std::abs(Requests(cat::kReadStatus) - Requests(cat::kStorageStatus)), 1);
+  EXPECT_EQ(Requests(cat::kReadParams), 1);
 }
 
 TEST_F(Cycle, ConcentrationChartMovesWithTheUnitsReadings) {
-  Start(0x11, 27);
+  Begin(cat::kTypeStorage, cat::kGasCombined);
   Seconds(2);
   const auto before = t().f.LineSeries110.Points();
   Seconds(10);
   const auto after = t().f.LineSeries110.Points();
   ASSERT_EQ(after.size(), 100u);
+  ASSERT_EQ(before.size(), after.size());
   int changed = 0;
   for (std::size_t i = 0; i < after.size(); ++i) changed += after[i].y != before[i].y;
   EXPECT_GT(changed, 5);
 }
 
 TEST_F(Cycle, BaseAndVoiceUnitsAreNeverAskedForStorageStatus) {
-  for (std::uint8_t type : {0x10, 0x12}) {
-    Start(type, 1);
+  for (std::uint8_t type : {cat::kTypeBase, cat::kTypeVoice}) {
+    SCOPED_TRACE(static_cast<int>(type));
+    Begin(type, cat::kGasCH4);
     Seconds(5);
-    EXPECT_GE(Requests(0x20), 4) << int(type);
-    EXPECT_EQ(Requests(0x4C), 0) << int(type);
+    EXPECT_GE(Requests(cat::kReadStatus), 4);
+    EXPECT_EQ(Requests(cat::kStorageStatus), 0);
     EXPECT_FALSE(t().f.TabSheet3.Visible());
     EXPECT_FALSE(t().f.TabSheet6.Visible());
   }
 }
 
-TEST_F(Cycle, SilentStatusIsAskedAgainEveryTwentyTicks) {
-  Start(0x10, 1);
+// A status answer that never comes, or comes a byte too long, is asked for
+// again (after 20 ticks, or at once) and counts nothing until it is right.
+TEST_F(Cycle, StatusIsAskedAgainUntilItsAnswerIsRight) {
+  struct Fault {
+    const char* name;
+    void (*set)(sim::Faults&, bool on);
+    double seconds;
+    int atLeast;  // requests in that time
+  };
+  const Fault faults[] = {
+      {"silent", [](sim::Faults& f, bool on) { on ? void(f.silent.insert(cat::kReadStatus)) : f.silent.clear(); }, 2, 8},
+      {"wrong length",
+       [](sim::Faults& f, bool on) { on ? void(f.wrongLength = cat::kReadStatus) : f.wrongLength.reset(); }, 1, 20},
+  };
+  Begin(cat::kTypeBase, cat::kGasCH4);
   Seconds(2);
-  unit.faults().silent.insert(0x20);
-  const int before = Requests(0x20);
-  const int counter = t().r.packetCounter;
-  Seconds(2);
-  EXPECT_GE(Requests(0x20) - before, 8);  // one every 21 ticks
-  EXPECT_EQ(t().r.packetCounter, counter);
-  unit.faults().silent.clear();
-  Seconds(2);
-  EXPECT_GT(t().r.packetCounter, counter);
-}
-
-TEST_F(Cycle, WrongLengthAnswersAreRequestedAgainUntilTheyAreRight) {
-  Start(0x10, 1);
-  Seconds(2);
-  unit.faults().wrongLength = 0x20;
-  const int counter = t().r.packetCounter;
-  const int before = Requests(0x20);
-  Seconds(1);
-  EXPECT_EQ(t().r.packetCounter, counter);
-  EXPECT_GE(Requests(0x20) - before, 20);  // asked again on the next tick each time
-  unit.faults().wrongLength.reset();
-  Seconds(2);
-  EXPECT_GT(t().r.packetCounter, counter);
+  for (const Fault& fault : faults) {
+    SCOPED_TRACE(fault.name);
+    fault.set(unit.faults(), true);
+    const int before = Requests(cat::kReadStatus);
+    const int counter = poll().packetCounter;
+    Seconds(fault.seconds);
+    EXPECT_GE(Requests(cat::kReadStatus) - before, fault.atLeast);
+    EXPECT_EQ(poll().packetCounter, counter);
+    fault.set(unit.faults(), false);
+    Seconds(2);
+    EXPECT_GT(poll().packetCounter, counter);
+  }
 }
 
 // An answer that comes after its request was given up on stands ahead of every
 // later answer; each wait would take the stale one first, and every request
 // would go out twice from then on. The exchange drops it and catches up.
 TEST_F(Cycle, ALateAnswerIsDroppedAndEachRequestGoesOutOnceAgain) {
-  Start(0x11, 27);
+  Begin(cat::kTypeStorage, cat::kGasCombined);
   Seconds(2);
-  unit.Feed(sim::EncodeFrame(0x11, 0x20, {}));  // the late answer to an earlier status request
+  unit.Feed(EncodeFrame(cat::kTypeStorage, cat::kReadStatus, Bytes{}));  // the late answer to an earlier status request
   Seconds(2);
-  const int requests = Requests(0x20) + Requests(0x4C);
-  const int counter = t().r.packetCounter;
+  const int requests = Requests(cat::kReadStatus) + Requests(cat::kStorageStatus);
+  const int counter = poll().packetCounter;
   Seconds(10);
-  EXPECT_GE(t().r.packetCounter - counter, 8);
+  EXPECT_GE(poll().packetCounter - counter, 8);
   // Status and storage status alternate, one request each per poll.
-  EXPECT_LE(Requests(0x20) + Requests(0x4C) - requests, 2 * (t().r.packetCounter - counter) + 1);
+  EXPECT_LE(Requests(cat::kReadStatus) + Requests(cat::kStorageStatus) - requests,
+            2 * (poll().packetCounter - counter) + 1);
 }
 
 TEST_F(Cycle, SplitAnswersAreAssembledAcrossTicks) {
-  Start(0x11, 27);
+  Begin(cat::kTypeStorage, cat::kGasCombined);
   unit.faults().split = true;
   Seconds(3);
-  EXPECT_EQ(t().r.firstPass, 1);
-  EXPECT_GE(t().r.packetCounter, 4);
+  EXPECT_TRUE(poll().firstPass);
+  EXPECT_GE(poll().packetCounter, 4);
 }
 
 TEST_F(Cycle, BadCheckBytesAreNeverAccepted) {
   sim::Faults faults;
   faults.badCheck = true;
-  Start(0x11, 27, faults);
+  Begin(cat::kTypeStorage, cat::kGasCombined, faults);
   Seconds(3);
-  EXPECT_EQ(t().r.identified, 0);
+  EXPECT_FALSE(t().identification.identified);
+  ASSERT_FALSE(t().f.ListBox1.Items().empty());
   EXPECT_NE(t().f.ListBox1.Items().back().find("bad XOR"), std::string::npos);
 }
 
 TEST_F(Cycle, UsbOnUnlocksEditingAndUsbOffLocksIt) {
-  Start(0x11, 27);
+  Begin(cat::kTypeStorage, cat::kGasCombined);
   Seconds(2);
   EXPECT_FALSE(t().f.Button123.Enabled());
   t().f.Button402.Click();  // "Вкл." on the interface module tab
@@ -168,95 +154,91 @@ TEST_F(Cycle, UsbOnUnlocksEditingAndUsbOffLocksIt) {
   Seconds(1);
   EXPECT_FALSE(unit.UsbControl());
   EXPECT_FALSE(t().f.Button123.Enabled());
-  EXPECT_EQ(t().r.pending, 0);
+  EXPECT_EQ(poll().pending, Pending::None);
 }
 
 TEST_F(Cycle, UsbOnIsRepeatedWhileTheUnitRefuses) {
-  Start(0x11, 27);
+  Begin(cat::kTypeStorage, cat::kGasCombined);
   Seconds(2);
   unit.faults().refuseUsbOn = true;
   t().f.Button102.Click();
   Seconds(1);
-  const int asked = unit.RequestCount(0x10);
+  const int asked = Requests(cat::kUnitControl);
   Seconds(1);
-  EXPECT_GT(unit.RequestCount(0x10), asked + 10);
+  EXPECT_GT(Requests(cat::kUnitControl), asked + 10);
   EXPECT_FALSE(t().f.Button102.Enabled());
-  EXPECT_EQ(t().r.pending, 7);
+  EXPECT_EQ(poll().pending, Pending::UnitControl);
   unit.faults().refuseUsbOn = false;
   Seconds(1);
-  EXPECT_EQ(t().r.pending, 0);
+  EXPECT_EQ(poll().pending, Pending::None);
   EXPECT_TRUE(t().f.Button102.Enabled());
 }
 
 TEST_F(Cycle, RestartRereadsTheUnitAndReconfiguresTheChannels) {
-  Start(0x11, 27);
+  Begin(cat::kTypeStorage, cat::kGasCombined);
   Seconds(2);
-  const int reads = Requests(0x60);
+  const int reads = Requests(cat::kReadParams);
   t().f.Button501.Click();
   Seconds(2);
-  EXPECT_EQ(Requests(0x60), reads + 1);
-  EXPECT_EQ(t().r.firstPass, 1);
+  EXPECT_EQ(Requests(cat::kReadParams), reads + 1);
+  EXPECT_TRUE(poll().firstPass);
   EXPECT_TRUE(t().f.Button501.Enabled());
 }
 
 TEST_F(Cycle, ParameterWriteReachesTheUnitAndComesBackInTheDisplay) {
-  Start(0x11, 27);
+  Begin(cat::kTypeStorage, cat::kGasCombined);
   Seconds(2);
-  t().r.paramOffset = 24;  // word 0x0C, interface module period "Норма"
-  t().r.param[24] = 0x2C;
-  t().r.param[25] = 0x01;
-  t().r.pending = 11;
+  poll().paramOffset = param::Offset(param::kPeriodNormal.word);  // interface module period "Норма"
+  param::PutWord(poll().param, param::kPeriodNormal.word, 300);
+  poll().pending = Pending::WriteWord;
   Seconds(1);
-  EXPECT_EQ(unit.Words()[0x0C], 300);
+  EXPECT_EQ(unit.Words()[param::kPeriodNormal.word], 300);
   EXPECT_EQ(t().f.Edit421.Text(), "00300");
-  EXPECT_EQ(t().r.pending, 0);
+  EXPECT_EQ(poll().pending, Pending::None);
 }
 
 TEST_F(Cycle, CalibrationAndEepromVerdictsAreShown) {
-  Start(0x11, 27);
+  Begin(cat::kTypeStorage, cat::kGasCombined);
   Seconds(2);
   unit.faults().calibrationError = 0x02;
-  t().r.commandArg = 0x01;
-  t().r.pending = 15;
+  poll().commandArg = cat::kOpZero2;
+  poll().pending = Pending::Calibrate;
   Seconds(1);
   EXPECT_EQ(t().f.Panel220.Text(), "Delta напряжения отрицательна или очень малая");
   EXPECT_EQ(t().f.Panel120.Text(), "");
   unit.faults().eepromFailure = true;
-  t().r.pending = 17;
+  poll().pending = Pending::RewriteEeprom;
   Seconds(1);
   EXPECT_EQ(t().f.Panel120.Text(), "Ошибка перезаписи EEPROM");
   EXPECT_EQ(t().f.Panel220.Text(), "Ошибка перезаписи EEPROM");
 }
 
 TEST_F(Cycle, ClosingWithACommandPendingSendsOnlyTheFarewell) {
-  Start(0x11, 27);
+  Begin(cat::kTypeStorage, cat::kGasCombined);
   Seconds(2);
-  t().r.paramOffset = 24;
-  t().r.pending = 11;
-  const int writes = Requests(0x90);
-  FormClose(t());
-  EXPECT_EQ(Requests(0x90), writes);
-  EXPECT_EQ(t().r.state, 33);
+  poll().paramOffset = param::Offset(param::kPeriodNormal.word);
+  poll().pending = Pending::WriteWord;
+  const int writes = Requests(cat::kWriteWord);
+  t().FormClose();
+  EXPECT_EQ(Requests(cat::kWriteWord), writes);
+  EXPECT_EQ(poll().state, State::Parked);
   EXPECT_FALSE(unit.UsbControl());
   EXPECT_FALSE(port.IsOpen());
 }
 
 TEST_F(Cycle, UnplugMidSessionReturnsToThePortList) {
-  Start(0x11, 27);
+  Begin(cat::kTypeStorage, cat::kGasCombined);
   Seconds(2);
   port.Unplug();
-  t().f.Timer1.OnTimer();  // the tick after the loss ends the connection
+  t().PollTick();  // the tick after the loss ends the connection
   EXPECT_FALSE(t().f.Timer1.Enabled());
   EXPECT_EQ(t().f.Panel1.Text(), "Ошибка доступа к порт SIM1");
   EXPECT_FALSE(t().f.TabSheet2.Visible());
-  EXPECT_EQ(t().r.pollPhase, 0);
+  EXPECT_FALSE(t().identification.exchanging);
 }
 
-// The mode panels of the five status groups, where a silent unit is named.
-std::array<Control*, 5> ModePanels(Tool& t) { return EachGroup(t.f, &StatusGroup::mode); }
-
 TEST_F(Cycle, SilenceIsNamedAfterFiveSecondsAndWhatItCoveredComesBack) {
-  Start(0x10, 1);
+  Begin(cat::kTypeBase, cat::kGasCH4);
   Seconds(2);
   const std::string mode = t().f.Panel101.Text();
   t().f.Button101.Click();  // "ReStart ТКЭ": its answer writes no mode of its own
@@ -266,25 +248,25 @@ TEST_F(Cycle, SilenceIsNamedAfterFiveSecondsAndWhatItCoveredComesBack) {
   // Five seconds after the last answer, which came at most one poll cycle before.
   EXPECT_GE(ticks, 400);
   EXPECT_LE(ticks, 500);
-  for (Control* c : ModePanels(t())) {
+  for (Control* c : ModePanels()) {
     EXPECT_EQ(c->Text(), "Нет ответа от ТКЭ (5 с)") << c->Name();
     EXPECT_EQ(c->FontColour(), clr::Red);
   }
-  const int asked = Requests(0x10);
+  const int asked = Requests(cat::kUnitControl);
   Seconds(3);
-  EXPECT_GE(Requests(0x10), asked + 14) << "the restart keeps being asked for";
+  EXPECT_GE(Requests(cat::kUnitControl), asked + 14) << "the restart keeps being asked for";
   EXPECT_EQ(t().f.Panel501.Text(), "Нет ответа от ТКЭ (8 с)");
 
   unit.faults().silentAll = false;
-  while (t().r.state == 7 || t().r.state == 8) Tick();
-  for (Control* c : ModePanels(t())) {
+  TickWhileIn({State::UnitControl, State::AwaitRestart});
+  for (Control* c : ModePanels()) {
     EXPECT_EQ(c->Text(), mode) << c->Name();
     EXPECT_EQ(c->FontColour(), clr::WindowText);
   }
 }
 
 TEST_F(Cycle, AUnitThatAnswersWithoutObeyingIsToldApartFromASilentOne) {
-  Start(0x11, 27);
+  Begin(cat::kTypeStorage, cat::kGasCombined);
   Seconds(2);
   unit.faults().refuseUsbOn = true;
   t().f.Button402.Click();  // "Вкл."
@@ -297,7 +279,7 @@ TEST_F(Cycle, AUnitThatAnswersWithoutObeyingIsToldApartFromASilentOne) {
 }
 
 TEST_F(Cycle, ResetAndClosingStillEndASilentExchange) {
-  Start(0x10, 1);
+  Begin(cat::kTypeBase, cat::kGasCH4);
   Seconds(2);
   const std::string mode = t().f.Panel101.Text();
   unit.faults().silentAll = true;
@@ -308,14 +290,14 @@ TEST_F(Cycle, ResetAndClosingStillEndASilentExchange) {
   EXPECT_FALSE(t().f.Timer1.Enabled());
   EXPECT_EQ(t().f.Panel101.Text(), mode) << "no word is left for the next unit";
 
-  Start(0x10, 1);
+  Begin(cat::kTypeBase, cat::kGasCH4);
   Seconds(2);
   unit.faults().silentAll = true;
   Seconds(7);
-  FormClose(t());
+  t().FormClose();
   EXPECT_FALSE(port.IsOpen());
-  EXPECT_EQ(t().r.state, 33);
+  EXPECT_EQ(poll().state, State::Parked);
 }
 
 }  // namespace
-}  // namespace zhv
+}  // namespace zhv::test

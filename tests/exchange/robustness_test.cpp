@@ -1,21 +1,13 @@
 // Whatever the port delivers and whatever the operator presses, the tool keeps
 // its buffers, trace and state inside their bounds. Run it under the sanitizers
 // (ZHV_SANITIZE) to catch what the assertions cannot see.
-#include <gtest/gtest.h>
-
 #include <random>
 #include <set>
 
-#include "app/tool.h"
-#include "exchange/catalogue.h"
-#include "exchange/startup.h"
-#include "platform/fakes.h"
-#include "sim/frames.h"
+#include "fixture.h"
 
-namespace zhv {
+namespace zhv::test {
 namespace {
-
-using Bytes = std::vector<std::uint8_t>;
 
 // Answer lengths the machine accepts, so random answers also reach the decoders.
 std::uint8_t ExpectedLength(std::uint8_t command) {
@@ -35,16 +27,14 @@ std::uint8_t ExpectedLength(std::uint8_t command) {
   }
 }
 
-TEST(Robustness, RandomTrafficAndClicksStayInsideEveryBound) {
+using Robustness = ToolTest;
+
+TEST_F(Robustness, RandomTrafficAndClicksStayInsideEveryBound) {
   std::mt19937 rng(20261208);
   auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
-  fake::Services s;
-  Tool t(s.platform());
-  s.ports.list = {{"USB Serial Port", "USB Serial Port (COM1)"}};
-  FormCreate(t);
-  t.f.ListView1.SetSelected(0);
-  t.f.ListView1.DblClick();
-  s.port.Feed(sim::EncodeFrame(0x11, 0x00, {}));
+  auto byte = [&] { return static_cast<std::uint8_t>(rng()); };
+  OpenPort();
+  Answer(cat::kProbe, {});
   // Read-outs start whenever "Выполнить чтение" is clicked: the file is there to append to.
   s.file.disk["random.csv"] = "";
   s.saveDialog.answer = "random.csv";
@@ -52,35 +42,37 @@ TEST(Robustness, RandomTrafficAndClicksStayInsideEveryBound) {
   std::vector<Control*> buttons;
   for (Control* c : t.f.All())
     if (c->GetKind() == Kind::Button && c != &t.f.Button1) buttons.push_back(c);
+  ASSERT_FALSE(buttons.empty());
 
   int accepted = 0;  // "Сброс" may zero the packet counter, so count its steps
-  std::set<int> visited;
+  std::set<State> visited;
   for (int tick = 0; tick < 50000; ++tick) {
     switch (pick(8)) {
       case 0: {  // noise
         Bytes noise(static_cast<std::size_t>(1 + pick(40)));
-        for (auto& b : noise) b = static_cast<std::uint8_t>(rng());
+        for (auto& b : noise) b = byte();
         s.port.Feed(noise);
         break;
       }
       case 1: {  // a good frame of any command and length
         Bytes data(static_cast<std::size_t>(pick(256)));
-        for (auto& b : data) b = static_cast<std::uint8_t>(rng());
-        s.port.Feed(sim::EncodeFrame(static_cast<std::uint8_t>(rng()), static_cast<std::uint8_t>(rng()), data));
+        for (auto& b : data) b = byte();
+        const std::uint8_t anyType = byte();
+        s.port.Feed(EncodeFrame(anyType, byte(), data));
         break;
       }
       case 2:
       case 3: {  // a random answer to the last request, of the length it expects
-        if (s.port.writes.empty()) break;
-        const std::uint8_t command = s.port.writes.back()[2];
-        const std::uint8_t answer = command == cat::kSetSupply ? cat::kSupplyAnswer : command;
-        Bytes data(command == cat::kSetSupply ? 3 : ExpectedLength(command));
-        for (auto& b : data) b = static_cast<std::uint8_t>(rng());
-        s.port.Feed(sim::EncodeFrame(0x11, answer, data));
+        if (Sent() == 0) break;
+        const std::uint8_t command = LastRequest().front();
+        const bool supply = command == cat::kSetSupply;
+        Bytes data(supply ? cat::kSupplyAnswerLen : ExpectedLength(command));
+        for (auto& b : data) b = byte();
+        Answer(supply ? cat::kSupplyAnswer : command, data);
         if (command == cat::kReadAt || command == cat::kReadNext) {  // records follow unasked
           Bytes records(static_cast<std::size_t>(6 + pick(250)));
-          for (auto& b : records) b = static_cast<std::uint8_t>(rng());
-          s.port.Feed(sim::EncodeFrame(0x11, command == cat::kReadAt ? cat::kRecordsAt : cat::kRecordsNext, records));
+          for (auto& b : records) b = byte();
+          Answer(command == cat::kReadAt ? cat::kRecordsAt : cat::kRecordsNext, records);
         }
         break;
       }
@@ -89,14 +81,16 @@ TEST(Robustness, RandomTrafficAndClicksStayInsideEveryBound) {
         break;
       case 5:  // a command as the editors and calibration buttons post them
         if (pick(50) == 0) {
-          const int commands[] = {cat::kPendWriteWord, cat::kPendSetSupply, cat::kPendCalibrate,
-                                  cat::kPendRewriteEeprom, cat::kPendStorage, cat::kPendClockDivider};
-          t.r.pending = commands[pick(6)];
-          t.r.paramOffset = static_cast<std::uint8_t>(2 * pick(15));
-          t.r.commandArg = static_cast<std::uint8_t>(rng());
-          t.r.clockSetFlags = static_cast<std::uint8_t>(rng() & 3);
-          t.r.storageSetupFlags = static_cast<std::uint8_t>(rng() & 3);
-          t.r.dividerFlags = static_cast<std::uint8_t>(rng() & 3);
+          const Pending commands[] = {Pending::WriteWord,     Pending::SetSupply, Pending::Calibrate,
+                                      Pending::RewriteEeprom, Pending::Storage,   Pending::ClockDivider};
+          poll().pending = commands[pick(6)];
+          poll().paramOffset = static_cast<std::uint8_t>(2 * pick(15));
+          poll().commandArg = byte();
+          jobs().clockRequested = (rng() & 1) != 0;
+          jobs().setupRequested = (rng() & 1) != 0;
+          const auto divider = rng();
+          jobs().dividerRead = (divider & 1) != 0;
+          jobs().dividerWrite = (divider & 2) != 0;
         }
         break;
       case 6:  // a read-out in any mode, when the window lets one start
@@ -111,25 +105,32 @@ TEST(Robustness, RandomTrafficAndClicksStayInsideEveryBound) {
         break;
     }
     if (!t.f.Timer1.Enabled()) break;
-    const int counter = t.r.packetCounter;
-    t.f.Timer1.OnTimer();
-    accepted += t.r.packetCounter > counter;
-    visited.insert(t.r.state);
-    ASSERT_LE(t.r.readPos, t.r.bytesRead);
-    ASSERT_LE(t.r.bytesRead, 256u);
-    ASSERT_LE(t.r.traceLineCount, 32);
+    const int counter = poll().packetCounter;
+    Tick();
+    accepted += poll().packetCounter > counter;
+    visited.insert(state());
+    const LinkState& link = t.link.state();
+    ASSERT_LE(link.readPos, link.bytesRead);
+    ASSERT_LE(link.bytesRead, link.rx.size());
+    ASSERT_LE(t.trace.LineCount(), 32);
     ASSERT_LE(t.f.ListBox1.Items().size(), 32u);
-    ASSERT_GE(t.r.state, 0);
-    ASSERT_LE(t.r.state, 35);
-    ASSERT_LE(t.r.paramOffset, 30);
-    ASSERT_GE(t.r.recordsWritten, 0);
-    ASSERT_LE(t.r.param[1], 127) << "shown temperature thresholds are kept at 127 or less";
+    ASSERT_LT(static_cast<int>(state()), kStateCount);
+    ASSERT_LE(poll().paramOffset, 30);
+    ASSERT_GE(t.readOut.exportFile.RecordsWritten(), 0);
+    ASSERT_LE(param::Get(poll().param, param::kTemperatureThreshold), 127)
+        << "shown temperature thresholds are kept at 127 or less";
   }
   EXPECT_TRUE(t.f.Timer1.Enabled());
-  EXPECT_EQ(t.r.pollPhase, 1);
+  EXPECT_TRUE(t.identification.exchanging);
   EXPECT_GT(accepted, 100);
-  for (int state : {3, 5, 8, 9, 10, 12, 14, 16, 18, 20, 23, 25, 27, 28, 29, 30, 32, 35}) EXPECT_TRUE(visited.count(state)) << state;  // the random answers did reach the decoders
+  // The random answers did reach the decoders.
+  for (State wait : {State::AwaitParams, State::AwaitStatus, State::AwaitRestart, State::AwaitUsbOn,
+                     State::AwaitUsbOff, State::AwaitWord, State::AwaitSupply, State::AwaitCalibration,
+                     State::AwaitEeprom, State::AwaitStorageStatus, State::AwaitClock, State::AwaitSetup,
+                     State::AwaitReadAt, State::AwaitRecordsAt, State::AwaitReadNext, State::AwaitRecordsNext,
+                     State::AwaitAck, State::AwaitDivider})
+    EXPECT_TRUE(visited.count(wait)) << static_cast<int>(wait);
 }
 
 }  // namespace
-}  // namespace zhv
+}  // namespace zhv::test

@@ -4,9 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "exchange/catalogue.h"
-#include "exchange/startup.h"
-#include "sim/frames.h"
+#include "protocol/catalogue.h"
+#include "protocol/frame.h"
 #include "tests/fuzz/session.h"
 
 namespace zhv::fuzz {
@@ -127,7 +126,7 @@ void Session::Answer(bool broken) {
     command = cat::kStorageSetupAltAnswer;
     length = cat::kStorageSetupAltAnswerLen;
   }
-  Bytes frame = sim::EncodeFrame(type, command, in_.Bytes(length));
+  Bytes frame = EncodeFrame(type, command, in_.Bytes(length));
   if (broken) {
     if (in_.Byte() & 1) frame.back() ^= static_cast<std::uint8_t>(1 + in_.Below(255));
     else frame.resize(static_cast<std::size_t>(in_.Below(static_cast<int>(frame.size()))));
@@ -140,12 +139,12 @@ void Session::Answer(bool broken) {
   Bytes data = in_.Bytes(5 + 15 * static_cast<std::size_t>(carried) + (in_.Byte() & 1 ? in_.Below(15) : 0));
   if (data.size() > 255) data.resize(255);
   data[0] = in_.Byte() < 192 ? static_cast<std::uint8_t>(carried) : data[0];
-  Feed(sim::EncodeFrame(type, reply->records, data), true);
+  Feed(EncodeFrame(type, reply->records, data), true);
 }
 
 void Session::AnyFrame() {
   const std::uint8_t type = in_.Byte(), command = in_.Byte();
-  Feed(sim::EncodeFrame(type, command, in_.Bytes(in_.Byte())), true);
+  Feed(EncodeFrame(type, command, in_.Bytes(in_.Byte())), true);
 }
 
 void Session::Noise() { s.port.Feed(in_.Bytes(1 + static_cast<std::size_t>(in_.Below(48)))); }
@@ -264,12 +263,14 @@ void Session::Unplug() {
 }
 
 void Session::Close() {
-  FormClose(t);
+  t.FormClose();
   closed_ = true;
   ++SessionTotals().closes;
   Require(!s.port.open && !t.f.Timer1.Enabled(), "the port is closed and the timer stopped after closing");
   // Identification with status is the one request sent while closing.
-  Require(t.r.state == st::kParked || t.r.state <= st::kAwaitIdentify || t.r.pollPhase == 0,
+  const State state = t.exchange.poll.state;
+  Require(state == State::Parked || state == State::Identify || state == State::AwaitIdentify ||
+              !t.identification.exchanging,
           "closing parks the exchange");
 }
 

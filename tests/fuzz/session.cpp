@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "exchange/catalogue.h"
-#include "exchange/startup.h"
+#include "protocol/catalogue.h"
+#include "protocol/frame.h"
 #include "sim/frames.h"
 
 namespace zhv::fuzz {
@@ -20,7 +20,6 @@ using Bytes = std::vector<std::uint8_t>;
 
 constexpr int kCalmTicks = 6000;         // a minute of the tool's time
 constexpr int kStatusesToResume = 2;     // status answers in a row with nothing pending
-constexpr std::uint8_t kRunning = cat::kReadRequested | cat::kReadUnderWay;
 const char* const kPortName = "COM1";
 
 std::vector<Control*> OfKinds(const TForm1& f, std::initializer_list<Kind> kinds) {
@@ -70,7 +69,7 @@ Session::Session(Script script)
 
 void Session::Run() {
   ++SessionTotals().sessions;
-  FormCreate(t);
+  t.FormCreate();
   t.f.ListView1.SetSelected(0);
   t.f.ListView1.DblClick();
   Connect();
@@ -89,7 +88,7 @@ void Session::Connect() {
                                 cat::kGasCO,       cat::kGasCO2, cat::kGasCombined, cat::kGasCombined};
   const std::uint8_t type = types[how & 3], kind = kinds[how >> 2 & 7];
   auto respond = [&](std::uint8_t command, const Bytes& data) {
-    Feed(sim::EncodeFrame(type, command, data), true);
+    Feed(EncodeFrame(type, command, data), true);
     Tick(1);
   };
   respond(cat::kProbe, {});
@@ -126,14 +125,14 @@ void Session::Calm() {
   for (int i = 0; i < kCalmTicks; ++i) {
     // The operator starts afresh when the tool is not talking to a unit: the
     // connection has ended, or leftover bytes named another product.
-    if (!t.f.Timer1.Enabled() || (t.r.pollPhase == 0 && t.r.identified == 1)) {
+    if (!t.f.Timer1.Enabled() || (!t.identification.exchanging && t.identification.identified)) {
       t.f.Button1.Click();
       t.f.ListView1.SetSelected(0);
       t.f.ListView1.DblClick();
       Require(t.f.Timer1.Enabled(), "the port opens again");
       TakeWrites();
     }
-    const std::int32_t before = t.r.state;
+    const State before = t.exchange.poll.state;
     Tick(1);
     unit_->Step(static_cast<std::uint32_t>(t.f.Timer1.Interval()));
     const Bytes out = unit_->TakeOutput();
@@ -141,9 +140,9 @@ void Session::Calm() {
     frames.Feed(out.data(), out.size());
     while (frames.Next()) ++SessionTotals().frames, ++SessionTotals().goodFrames;
     Check();
-    const bool quiet = t.r.pending == cat::kPendNone && !(t.r.readOutFlags & kRunning);
+    const bool quiet = t.exchange.poll.pending == Pending::None && !t.exchange.ReadOutRunning();
     if (!quiet) statuses = 0;
-    else if (before == st::kAwaitStatus && t.r.state == st::kIdle) ++statuses;
+    else if (before == State::AwaitStatus && t.exchange.poll.state == State::Idle) ++statuses;
     if (statuses == kStatusesToResume) {
       ++SessionTotals().resumed;
       return;
@@ -159,7 +158,8 @@ void Session::Tick(int n) {
   for (int i = 0; i < n && t.f.Timer1.Enabled(); ++i) {
     t.f.Timer1.OnTimer();
     ++totals.ticks;
-    if (t.r.state >= 0 && t.r.state <= st::kLastState) ++totals.stateTicks[static_cast<std::size_t>(t.r.state)];
+    const auto state = static_cast<std::size_t>(t.exchange.poll.state);
+    if (state < totals.stateTicks.size()) ++totals.stateTicks[state];
     TakeWrites();
   }
 }
@@ -178,21 +178,25 @@ void Session::TakeWrites() {
 // ---------------------------------------------------------------- checks
 
 void Session::Check() {
-  const ExchangeRecord& r = t.r;
-  Require(r.readPos <= r.bytesRead && r.bytesRead <= r.rxBuffer.size(), "the receive position stays in its buffer");
-  Require(r.state >= 0 && r.state <= st::kLastState, "the exchange state is one of its states");
-  Require(r.traceLineCount <= 32 && t.f.ListBox1.Items().size() <= 32, "the trace window keeps 32 lines");
-  Require(r.paramOffset <= 30, "the parameter offset names a word of the block");
-  Require(r.recordsWritten >= 0, "the count of records written is not negative");
-  Require(t.f.Timer1.Enabled() == (r.portOpen == 1) || closed_, "the timer runs while the port is open");
+  const LinkState& link = t.link.state();
+  const PollState& poll = t.exchange.poll;
+  Require(link.readPos <= link.bytesRead && link.bytesRead <= link.rx.size(),
+          "the receive position stays in its buffer");
+  Require(static_cast<int>(poll.state) < kStateCount, "the exchange state is one of its states");
+  Require(t.trace.LineCount() <= kTraceMaxLines &&
+              t.f.ListBox1.Items().size() <= static_cast<std::size_t>(kTraceMaxLines),
+          "the trace window keeps 32 lines");
+  Require(poll.paramOffset <= 30, "the parameter offset names a word of the block");
+  Require(t.readOut.exportFile.RecordsWritten() >= 0, "the count of records written is not negative");
+  Require(t.f.Timer1.Enabled() == t.link.IsOpen() || closed_, "the timer runs while the port is open");
   // A device gone is let go of at the tick after, once what it sent is taken.
-  Require(r.portOpen == 1 ? s.port.open || r.linkLost == 1 : !s.port.open,
+  Require(t.link.IsOpen() ? s.port.open || t.link.Lost() : !s.port.open,
           "the port is open exactly while the tool holds it");
-  if (r.portOpen == 0 && !closed_) {  // the no-device state (a closed window keeps what it showed)
+  if (!t.link.IsOpen() && !closed_) {  // the no-device state (a closed window keeps what it showed)
     Require(t.f.PageControl1.ActivePage() == 0, "no device: the first tab is shown");
     for (const Control* tab : {&t.f.TabSheet2, &t.f.TabSheet3, &t.f.TabSheet4, &t.f.TabSheet5, &t.f.TabSheet6})
       Require(!tab->Visible(), "no device: the device tabs are hidden");
-    Require(r.pending == cat::kPendNone, "no device: no command is left pending");
+    Require(poll.pending == Pending::None, "no device: no command is left pending");
   }
   CheckExport();
 }
@@ -200,29 +204,33 @@ void Session::Check() {
 // The export file is open exactly while a read-out runs, ends on a whole line,
 // and when a read-out ends holds every record it counted, no more, no fewer.
 void Session::CheckExport() {
-  const bool running = t.r.readOutFlags & kRunning;
+  const bool running = t.exchange.ReadOutRunning();
   Require(s.file.IsOpen() == running, "the export file is open exactly while a read-out runs");
   Require(s.file.linesWhole, "the export file never ends inside a line");
   if (running == readOutRunning_) return;
   bool whole = true;
   const std::size_t records = CountRecords(s.file.disk, whole);
   Require(whole, "every spreadsheet line has its seventeen columns");
+  const std::int32_t written = t.readOut.exportFile.RecordsWritten();
   if (running) {
     recordsBefore_ = records;
     ++SessionTotals().readOuts;
   } else {
-    Require(records == recordsBefore_ + static_cast<std::size_t>(t.r.recordsWritten),
+    Require(records == recordsBefore_ + static_cast<std::size_t>(written),
             "the file holds every record the read-out counted");
-    SessionTotals().records += static_cast<std::uint64_t>(t.r.recordsWritten);
+    SessionTotals().records += static_cast<std::uint64_t>(written);
   }
   readOutRunning_ = running;
 }
 
 void Session::Fail(const char* what) const {
-  const ExchangeRecord& r = t.r;
-  std::fprintf(stderr, "\nexchange fuzz: FAILED: %s\n  state %d, pending %d, poll phase %d, port open %d, "
-               "read-out flags 0x%02X, records written %d, step %zu\n  last steps:",
-               what, r.state, r.pending, r.pollPhase, r.portOpen, r.readOutFlags, r.recordsWritten, steps_);
+  const PollState& poll = t.exchange.poll;
+  const ReadOutJob& readOut = t.exchange.jobs.readOut;
+  std::fprintf(stderr,
+               "\nexchange fuzz: FAILED: %s\n  state %d, pending %d, exchanging %d, port open %d, "
+               "read-out requested %d under way %d, records written %d, step %zu\n  last steps:",
+               what, static_cast<int>(poll.state), static_cast<int>(poll.pending), t.identification.exchanging,
+               t.link.IsOpen(), readOut.requested, readOut.underWay, t.readOut.exportFile.RecordsWritten(), steps_);
   for (std::size_t i = steps_ > trail_.size() ? steps_ - trail_.size() : 0; i < steps_; ++i)
     std::fprintf(stderr, " %u", trail_[i % trail_.size()]);
   std::fprintf(stderr, "\n  Panel1 \"%s\", Panel1030 \"%s\"\n", t.f.Panel1.Text().c_str(), t.f.Panel1030.Text().c_str());

@@ -22,7 +22,7 @@ struct Totals {
   std::uint64_t clicks = 0, entries = 0, keys = 0, doubleClicks = 0;
   std::uint64_t unplugs = 0, refusedWrites = 0, diskFaults = 0, closes = 0;
   std::uint64_t readOuts = 0, records = 0, resumed = 0;
-  std::array<std::uint64_t, st::kLastState + 1> stateTicks{};
+  std::array<std::uint64_t, kStateCount> stateTicks{};
 };
 Totals& SessionTotals();
 

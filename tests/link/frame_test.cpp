@@ -1,52 +1,40 @@
-// Link frames both ways and the trace window.
-#include <gtest/gtest.h>
+// Link frames both ways, the trace window and the session log.
+#include "fixture.h"
 
-#include "app/tool.h"
-#include "link/Vcom_io.h"
-#include "platform/fakes.h"
-
-namespace zhv {
+namespace zhv::test {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using ParserState = FrameParser::State;
 
-struct Link : ::testing::Test {
-  fake::Services s;
-  Tool t{s.platform()};
+struct Frames : ToolTest {
+  void SetUp() override { ASSERT_EQ(t.link.Open("COM3"), OpenResult::Opened); }
 
-  void SetUp() override {
-    s.port.Open("COM3");
-    t.r.portOpen = 1;
-    t.r.portName = "COM3";
-    t.r.timeoutReload = kInterByteTimeoutTicks;
+  const std::vector<std::string>& Trace() const { return t.f.ListBox1.Items(); }
+  std::string LastTraceLine() const { return Trace().empty() ? "(no line)" : Trace().back(); }
+  void Send(std::uint8_t command, const Bytes& data = {}) { t.link.Send(command, data); }
+  void Receive(int n = 1) {
+    for (int i = 0; i < n; ++i) t.link.Receive();
   }
-  const std::vector<std::string>& Trace() { return t.f.ListBox1.Items(); }
-  void Request(std::uint8_t command, Bytes data) {
-    t.r.request[2] = command;
-    t.r.request[3] = static_cast<std::uint8_t>(data.size());
-    for (std::size_t i = 0; i < data.size(); ++i) t.r.request[4 + i] = data[i];
-  }
-  // Consumes a held frame the way the identification step and the state machine do.
+  // Takes the held frame as the identification step and the machine do: type,
+  // command, length, data; empty when no frame is held.
   Bytes Take() {
-    EXPECT_EQ(t.r.frameReady, 1);
-    t.r.frameReady = 0;
-    Bytes out(3u + t.r.rxLength);
-    out[0] = t.r.rxDeviceType;
-    out[1] = t.r.rxCommand;
-    out[2] = t.r.rxLength;
-    std::copy_n(t.r.rxData.begin(), t.r.rxLength, out.begin() + 3);
+    if (!t.link.FrameReady()) {
+      ADD_FAILURE() << "no frame held";
+      return {};
+    }
+    t.link.TakeFrame();
+    const Frame& f = t.link.Received();
+    Bytes out{f.type, f.command, f.length};
+    out.insert(out.end(), f.Data().begin(), f.Data().end());
     return out;
   }
 };
 
-TEST_F(Link, SendFrameBuildsStartTypeCommandLengthDataAndXor) {
-  Request(0x00, {});
-  SendFrame(t);
-  t.r.sendDeviceType = 0x11;
-  Request(0x60, {});
-  SendFrame(t);
-  Request(0x10, {0x00});
-  SendFrame(t);
+TEST_F(Frames, SendBuildsStartTypeCommandLengthDataAndXor) {
+  Send(cat::kProbe);
+  t.link.SetSendType(cat::kTypeStorage);
+  Send(cat::kReadParams);
+  Send(cat::kUnitControl, {cat::kArgUsbOff});
   ASSERT_EQ(s.port.writes.size(), 3u);
   EXPECT_EQ(s.port.writes[0], (Bytes{0x0D, 0x00, 0x00, 0x00, 0x0D}));
   EXPECT_EQ(s.port.writes[1], (Bytes{0x0D, 0x11, 0x60, 0x00, 0x7C}));
@@ -56,164 +44,167 @@ TEST_F(Link, SendFrameBuildsStartTypeCommandLengthDataAndXor) {
   EXPECT_EQ(Trace()[1], ">: 0D 11 60 00 7C ");
 }
 
-TEST_F(Link, SendFrameNeverReadsPastTheFrameBuffer) {
-  t.r.request[2] = 0x55;
-  t.r.request[3] = 0xFF;  // no caller builds this; the frame must still fit 256 bytes
-  SendFrame(t);
+TEST_F(Frames, SendNeverBuildsMoreThanTheFrameBuffer) {
+  Send(0x55, Bytes(255, 0xA5));  // no caller builds this; the frame must still fit 256 bytes
   ASSERT_EQ(s.port.writes.size(), 1u);
-  EXPECT_EQ(s.port.writes[0].size(), 256u);
+  ASSERT_EQ(s.port.writes[0].size(), 256u);
+  EXPECT_EQ(s.port.writes[0][3], kMaxSendData);
   std::uint8_t x = 0;
   for (std::uint8_t b : s.port.writes[0]) x ^= b;
   EXPECT_EQ(x, 0);
 }
 
-TEST_F(Link, FailedWriteIsReportedAndDecidesNothing) {
+TEST_F(Frames, FailedWriteIsReportedAndDecidesNothing) {
   t.f.Timer1.SetEnabled(true);
-  Request(0x20, {});
-  EXPECT_TRUE(SendFrame(t));
+  EXPECT_TRUE(t.link.Send(cat::kReadStatus, {}));
   s.port.failWrite = true;
-  EXPECT_FALSE(SendFrame(t));
-  // Ending the connection is the exchange's decision, not the link's.
+  EXPECT_FALSE(t.link.Send(cat::kReadStatus, {}));
+  EXPECT_TRUE(t.link.WriteFailed());
+  // Ending the connection is the poll tick's decision, not the link's.
   EXPECT_TRUE(t.f.Timer1.Enabled());
-  EXPECT_EQ(t.r.portOpen, 1);
+  EXPECT_TRUE(t.link.IsOpen());
   s.port.failWrite = false;
-  t.r.portOpen = 0;
-  EXPECT_FALSE(SendFrame(t)) << "nothing is written to a port that is not open";
+  t.link.Close();
+  EXPECT_FALSE(t.link.Send(cat::kReadStatus, {})) << "nothing is written to a port that is not open";
   EXPECT_EQ(s.port.writes.size(), 1u);
 }
 
-TEST_F(Link, ReceivesAGoodFrameAndTracesIt) {
+// Bytes fed in one read, and the frames (type, command, length, data) taken one per call.
+struct Reception {
+  const char* name;
+  Bytes fed;
+  std::vector<Bytes> frames;
+  std::vector<std::string> trace;
+};
+
+TEST_F(Frames, GoodFramesAreTakenOnePerCallAndTheRestIsDroppedOrSkipped) {
+  const Reception cases[] = {
+      {"a good frame", {0x0D, 0x11, 0x00, 0x00, 0x1C}, {{0x11, 0x00, 0x00}}, {"<: 0D 11 00 00 1C "}},
+      {"a wrong check byte, then a good frame",
+       {0x0D, 0x11, 0x00, 0x00, 0x00, 0x0D, 0x11, 0x10, 0x01, 0x00, 0x0D},
+       {{0x11, 0x10, 0x01, 0x00}},
+       {"<: 0D 11 00 00 00 bad XOR", "<: 0D 11 10 01 00 0D "}},
+      {"noise before the start byte", {0x44, 0x13, 0xFF, 0x0D, 0x11, 0x00, 0x00, 0x1C}, {{0x11, 0x00, 0x00}},
+       {"<: 0D 11 00 00 1C "}},
+      {"two frames in one read",
+       {0x0D, 0x11, 0x00, 0x00, 0x1C, 0x0D, 0x11, 0x10, 0x01, 0x00, 0x0D},
+       {{0x11, 0x00, 0x00}, {0x11, 0x10, 0x01, 0x00}},
+       {"<: 0D 11 00 00 1C ", "<: 0D 11 10 01 00 0D "}},
+      {"length zero goes straight to the check byte", {0x0D, 0x11, 0x48, 0x00, 0x0D ^ 0x11 ^ 0x48},
+       {{0x11, 0x48, 0x00}}, {"<: 0D 11 48 00 54 "}},
+  };
+  for (const Reception& c : cases) {
+    SCOPED_TRACE(c.name);
+    t.f.Button2.Click();
+    s.port.Feed(c.fed);
+    std::vector<Bytes> taken;
+    for (int i = 0; i < 4; ++i) {
+      Receive();
+      if (t.link.FrameReady()) taken.push_back(Take());
+    }
+    EXPECT_EQ(taken, c.frames);
+    EXPECT_EQ(Trace(), c.trace);
+  }
+}
+
+TEST_F(Frames, AGoodFrameShowsTheReadAndStopsTheTimeout) {
   s.port.Feed({0x0D, 0x11, 0x00, 0x00, 0x1C});
-  ReceiveFrame(t);
+  Receive();
   EXPECT_EQ(Take(), (Bytes{0x11, 0x00, 0x00}));
-  EXPECT_EQ(Trace().back(), "<: 0D 11 00 00 1C ");
   EXPECT_EQ(t.f.Edit1.Text(), "5");
   EXPECT_EQ(t.f.Edit2.Text(), "0");
-  EXPECT_EQ(t.r.interByteTimeout, 0);
+  EXPECT_EQ(t.link.state().interByteTimeout, 0);
 }
 
-TEST_F(Link, WrongCheckByteIsDroppedAndTheNextStartBeginsAFrame) {
-  s.port.Feed({0x0D, 0x11, 0x00, 0x00, 0x00, 0x0D, 0x11, 0x10, 0x01, 0x00, 0x0D});
-  ReceiveFrame(t);
-  EXPECT_EQ(t.r.frameReady, 0);
-  EXPECT_EQ(Trace().back(), "<: 0D 11 00 00 00 bad XOR");
-  ReceiveFrame(t);
-  EXPECT_EQ(Take(), (Bytes{0x11, 0x10, 0x01, 0x00}));
-}
-
-TEST_F(Link, NoiseBeforeTheStartByteIsDiscardedWithoutTrace) {
-  s.port.Feed({0x44, 0x13, 0xFF, 0x0D, 0x11, 0x00, 0x00, 0x1C});
-  ReceiveFrame(t);
-  EXPECT_EQ(Take(), (Bytes{0x11, 0x00, 0x00}));
-  ASSERT_EQ(Trace().size(), 1u);
-  EXPECT_EQ(Trace()[0], "<: 0D 11 00 00 1C ");
-}
-
-TEST_F(Link, TwoFramesInOneReadAreCompletedOnSeparateTicks) {
+TEST_F(Frames, TwoFramesInOneReadLeaveTheSecondUntouched) {
   s.port.Feed({0x0D, 0x11, 0x00, 0x00, 0x1C, 0x0D, 0x11, 0x10, 0x01, 0x00, 0x0D});
-  ReceiveFrame(t);
-  EXPECT_EQ(t.r.readPos, 5u);  // the second frame is untouched
-  EXPECT_EQ(Take(), (Bytes{0x11, 0x00, 0x00}));
-  ReceiveFrame(t);
-  EXPECT_EQ(Take(), (Bytes{0x11, 0x10, 0x01, 0x00}));
+  Receive();
+  EXPECT_EQ(t.link.state().readPos, 5u);
+  EXPECT_TRUE(t.link.FrameReady());
 }
 
-TEST_F(Link, SplitFrameIsAssembledAcrossTicksWithinTheTimeout) {
+TEST_F(Frames, SplitFrameIsAssembledAcrossTicksWithinTheTimeout) {
   s.port.Feed({0x0D, 0x11, 0x10});
-  ReceiveFrame(t);
-  for (int i = 0; i < 3; ++i) ReceiveFrame(t);  // four silent calls: still alive
+  Receive(4);  // one call with bytes, three silent ones: still alive
   s.port.Feed({0x01, 0x00});
-  ReceiveFrame(t);
-  EXPECT_EQ(t.r.frameReady, 0);
+  Receive();
+  EXPECT_FALSE(t.link.FrameReady());
   s.port.Feed({0x0D});
-  ReceiveFrame(t);
+  Receive();
   EXPECT_EQ(Take(), (Bytes{0x11, 0x10, 0x01, 0x00}));
 }
 
-TEST_F(Link, StalledFrameTimesOutOnTheFifthSilentCall) {
+TEST_F(Frames, StalledFrameTimesOutOnTheFifthSilentCall) {
   s.port.Feed({0x0D, 0x11, 0x20});
-  ReceiveFrame(t);
-  for (int i = 0; i < 4; ++i) ReceiveFrame(t);
-  EXPECT_EQ(t.r.rxState, 3);
-  ReceiveFrame(t);
-  EXPECT_EQ(t.r.rxState, 0);
-  EXPECT_EQ(Trace().back(), "<: 0D 11 20 <: TimeOut");
+  Receive(5);
+  EXPECT_EQ(t.link.state().parser.state(), ParserState::Length);
+  Receive();
+  EXPECT_EQ(t.link.state().parser.state(), ParserState::Start);
+  EXPECT_EQ(LastTraceLine(), "<: 0D 11 20 <: TimeOut");
   // The rest of the stalled frame is noise now; the next start byte counts again.
   s.port.Feed({0x00, 0x7E, 0x0D, 0x11, 0x00, 0x00, 0x1C});
-  ReceiveFrame(t);
+  Receive();
   EXPECT_EQ(Take(), (Bytes{0x11, 0x00, 0x00}));
 }
 
-TEST_F(Link, LengthZeroGoesStraightToTheCheckByte) {
-  s.port.Feed({0x0D, 0x11, 0x48, 0x00, 0x0D ^ 0x11 ^ 0x48});
-  ReceiveFrame(t);
-  EXPECT_EQ(Take(), (Bytes{0x11, 0x48, 0x00}));
-}
-
-TEST_F(Link, MaximalFrameStaysInsideTheBuffers) {
-  Bytes frame{0x0D, 0x11, 0x54, 0xFF};
+TEST_F(Frames, MaximalFrameStaysInsideTheBuffers) {
+  Bytes frame{0x0D, 0x11, cat::kRecordsAt, 0xFF};
   for (int i = 0; i < 255; ++i) frame.push_back(static_cast<std::uint8_t>(i));
   std::uint8_t x = 0;
   for (std::uint8_t b : frame) x ^= b;
   frame.push_back(x);
   s.port.Feed(frame);  // 260 bytes: more than one read may take
-  ReceiveFrame(t);
-  EXPECT_EQ(t.r.bytesRead, 256u);
-  EXPECT_EQ(t.r.frameReady, 0);
-  ReceiveFrame(t);
-  Bytes got = Take();
+  Receive();
+  EXPECT_EQ(t.link.state().bytesRead, 256u);
+  EXPECT_FALSE(t.link.FrameReady());
+  Receive();
+  const Bytes got = Take();
   ASSERT_EQ(got.size(), 3u + 255u);
   EXPECT_EQ(got[3 + 254], 254);
 }
 
-TEST_F(Link, TraceOffLeavesTheTraceWindowUntouched) {
-  SetTraceOff(t, 1);
-  Request(0x20, {});
-  SendFrame(t);
+TEST_F(Frames, TraceOffLeavesTheTraceWindowUntouched) {
+  t.link.SetTraceOff(true);
+  Send(cat::kReadStatus);
   s.port.Feed({0x0D, 0x11, 0x00, 0x00, 0x00, 0x0D, 0x11, 0x20});
-  ReceiveFrame(t);
-  for (int i = 0; i < 6; ++i) ReceiveFrame(t);
+  Receive(7);
   EXPECT_TRUE(Trace().empty());
-  EXPECT_EQ(t.r.traceLineCount, 0);
-  SetTraceOff(t, 0);
-  SendFrame(t);
+  EXPECT_EQ(t.trace.LineCount(), 0);
+  t.link.SetTraceOff(false);
+  Send(cat::kReadStatus);
   EXPECT_EQ(Trace().size(), 1u);
 }
 
-TEST_F(Link, TraceKeepsTheLast32LinesWithTheNewestOnTop) {
-  for (int i = 0; i < 33; ++i) {
-    Request(static_cast<std::uint8_t>(i), {});
-    SendFrame(t);
-  }
+TEST_F(Frames, TraceKeepsTheLast32LinesWithTheNewestOnTop) {
+  for (int i = 0; i < 33; ++i) Send(static_cast<std::uint8_t>(i));
   ASSERT_EQ(Trace().size(), 32u);
   EXPECT_EQ(Trace().front().substr(0, 12), ">: 0D 00 01 ");  // the first line was pushed out
   EXPECT_EQ(Trace().back().substr(0, 12), ">: 0D 00 20 ");
   EXPECT_EQ(t.f.ListBox1.TopIndex(), 31);
-  Button2Click(t);
+  t.f.Button2.Click();
   EXPECT_TRUE(Trace().empty());
-  SendFrame(t);
+  Send(cat::kProbe);
   EXPECT_EQ(t.f.ListBox1.TopIndex(), 0);
 }
 
-TEST_F(Link, SessionLogKeepsEveryFrameWhateverTheTraceShows) {
-  SetTraceOff(t, 1);  // as during a storage read-out
+TEST_F(Frames, SessionLogKeepsEveryFrameWhateverTheTraceShows) {
+  t.link.SetTraceOff(true);  // as during a storage read-out
   s.port.Feed({0x0D, 0x11, 0x00});
-  ReceiveFrame(t);
-  Request(0x20, {});
-  SendFrame(t);  // goes out while an answer is half in
+  Receive();
+  Send(cat::kReadStatus);  // goes out while an answer is half in
   s.port.Feed({0x00, 0x1C, 0x0D, 0x11, 0x00, 0x00, 0x00, 0x0D, 0x11, 0x20});
-  ReceiveFrame(t);
-  t.r.frameReady = 0;
-  for (int i = 0; i < 7; ++i) ReceiveFrame(t);  // the bad frame, then a stall
+  Receive();
+  t.link.TakeFrame();
+  Receive(7);  // the bad frame, then a stall
   EXPECT_TRUE(Trace().empty());
   EXPECT_EQ(s.log.lines, (std::vector<std::string>{">: 0D 00 20 00 2D ", "<: 0D 11 00 00 1C ",
                                                     "<: 0D 11 00 00 00 bad XOR", "<: 0D 11 20 <: TimeOut"}));
 
-  SetTraceOff(t, 0);
-  for (int i = 0; i < 40; ++i) SendFrame(t);
+  t.link.SetTraceOff(false);
+  for (int i = 0; i < 40; ++i) Send(cat::kReadStatus);
   EXPECT_EQ(Trace().size(), 32u);
   EXPECT_EQ(s.log.lines.size(), 44u) << "the log is not bounded by the window";
 }
 
 }  // namespace
-}  // namespace zhv
+}  // namespace zhv::test

@@ -1,38 +1,40 @@
 // The port list and opening a port.
-#include <gtest/gtest.h>
+#include "fixture.h"
+#include "link/ports.h"
 
-#include "app/tool.h"
-#include "exchange/startup.h"
-#include "link/Vcom_io.h"
-#include "platform/fakes.h"
-
-namespace zhv {
+namespace zhv::test {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-TEST(FriendlyName, TheLastParenthesisedGroupIsTheComName) {
-  EXPECT_EQ(ComNameFromFriendlyName("USB Serial Port (COM7)"), "COM7");
-  EXPECT_EQ(ComNameFromFriendlyName("Port (A) (COM12)"), "COM12");
-  EXPECT_EQ(ComNameFromFriendlyName("(COM1)"), "COM1");
-  EXPECT_EQ(ComNameFromFriendlyName("Порт (/dev/pts/4)"), "/dev/pts/4");
+TEST(FriendlyName, TheLastParenthesisedGroupIsTheComNameElseItIsUnknown) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"USB Serial Port (COM7)", "COM7"},
+      {"Port (A) (COM12)", "COM12"},
+      {"(COM1)", "COM1"},
+      {"Порт (/dev/pts/4)", "/dev/pts/4"},
+      {"Modem COM3)", "Unknown"},
+      {")", "Unknown"},
+      {"USB Serial Port (COM7", "Unknown"},
+      {"USB Serial Port", "Unknown"},
+      {"", "Unknown"},
+  };
+  for (const auto& [friendly, com] : cases) EXPECT_EQ(ComNameFromFriendlyName(friendly), com) << friendly;
 }
 
-TEST(FriendlyName, WithoutAParenthesisedGroupItIsUnknown) {
-  EXPECT_EQ(ComNameFromFriendlyName("Modem COM3)"), "Unknown");
-  EXPECT_EQ(ComNameFromFriendlyName(")"), "Unknown");
-  EXPECT_EQ(ComNameFromFriendlyName("USB Serial Port (COM7"), "Unknown");
-  EXPECT_EQ(ComNameFromFriendlyName("USB Serial Port"), "Unknown");
-  EXPECT_EQ(ComNameFromFriendlyName(""), "Unknown");
-}
-
-struct Ports : ::testing::Test {
-  fake::Services s;
-  Tool t{s.platform()};
-  const ListViewControl::Row& Row(int i) { return t.f.ListView1.Rows()[static_cast<std::size_t>(i)]; }
+struct Ports : ToolTest {
+  // The row, or an empty one when there is none (the size is checked first where it matters).
+  ListViewControl::Row Row(std::size_t i) const {
+    const auto& rows = t.f.ListView1.Rows();
+    if (i < rows.size()) return rows[i];
+    ADD_FAILURE() << "no row " << i;
+    return {};
+  }
   void Select(const std::string& com) {
     for (std::size_t i = 0; i < t.f.ListView1.Rows().size(); ++i)
       if (t.f.ListView1.Rows()[i].sub[0] == com) t.f.ListView1.SetSelected(static_cast<int>(i));
+  }
+  void Open(const std::string& com) {
+    Select(com);
+    t.f.ListView1.DblClick();
   }
 };
 
@@ -41,7 +43,7 @@ TEST_F(Ports, ListShowsEveryPortWithItsAvailability) {
                   {"Modem", "Modem COM9"},
                   {"Bluetooth", "Bluetooth link (COM4)"}};
   s.port.busy = {"COM4"};
-  FormCreate(t);
+  t.FormCreate();
   ASSERT_EQ(t.f.ListView1.Rows().size(), 3u);
   EXPECT_EQ(Row(0).caption, "USB Serial Port");
   EXPECT_EQ(Row(0).sub[0], "COM7");
@@ -54,10 +56,9 @@ TEST_F(Ports, ListShowsEveryPortWithItsAvailability) {
 
 TEST_F(Ports, OpeningConfiguresTheLinkAndSendsTheFirstProbe) {
   s.ports.list = {{"USB Serial Port", "USB Serial Port (COM7)"}};
-  FormCreate(t);
-  Select("COM7");
+  t.FormCreate();
   s.port.Feed({0x55, 0x66});  // stale bytes from before the open
-  t.f.ListView1.DblClick();
+  Open("COM7");
   EXPECT_EQ(s.port.openedName, "COM7");
   EXPECT_EQ(s.port.settings.baudRate, 250000);
   EXPECT_EQ(s.port.settings.dataBits, 8);
@@ -66,92 +67,78 @@ TEST_F(Ports, OpeningConfiguresTheLinkAndSendsTheFirstProbe) {
   EXPECT_TRUE(s.port.input.empty());
   ASSERT_EQ(s.port.writes.size(), 1u);
   EXPECT_EQ(s.port.writes[0], (Bytes{0x0D, 0x00, 0x00, 0x00, 0x0D}));
-  EXPECT_EQ(t.r.portOpen, 1);
+  EXPECT_TRUE(t.link.IsOpen());
   EXPECT_EQ(Row(0).sub[1], "Открыт");
   EXPECT_EQ(t.f.Panel1.Text(), "Открыт порт COM7");
   EXPECT_EQ(t.f.Panel1.Colour(), clr::PortOpen);
   EXPECT_EQ(t.f.Panel2.Text(), "   Поиск прибора ...");
   EXPECT_TRUE(t.f.Timer1.Enabled());
   EXPECT_EQ(t.f.Timer1.Interval(), 100);
-  EXPECT_EQ(t.r.timeoutReload, 5);
-  EXPECT_EQ(t.r.identRetry, 10);
+  EXPECT_EQ(t.link.state().timeoutReload, kInterByteTimeoutTicks);
+  EXPECT_EQ(t.identification.retry, kFirstIdentifyRetryTicks);
 }
 
 TEST_F(Ports, DoubleClickDoesNothingWithoutSelectionOrWhileOpen) {
-  s.ports.list = {{"USB Serial Port", "USB Serial Port (COM7)"},
-                  {"Other", "Other (COM8)"}};
-  FormCreate(t);
+  s.ports.list = {{"USB Serial Port", "USB Serial Port (COM7)"}, {"Other", "Other (COM8)"}};
+  t.FormCreate();
   t.f.ListView1.DblClick();
   EXPECT_FALSE(s.port.open);
   EXPECT_TRUE(s.port.writes.empty());
-  Select("COM7");
-  t.f.ListView1.DblClick();
-  Select("COM8");
-  t.f.ListView1.DblClick();
+  Open("COM7");
+  Open("COM8");
   EXPECT_EQ(s.port.openedName, "COM7");
   EXPECT_EQ(s.port.writes.size(), 1u);
 }
 
-TEST_F(Ports, APortHeldByAnotherProgramCannotBeOpened) {
-  s.ports.list = {{"USB Serial Port", "USB Serial Port (COM7)"}, {"Modem", "Modem"}};
-  FormCreate(t);
-  s.port.busy = {"COM7", "Unknown"};
-  Select("COM7");
-  t.f.ListView1.DblClick();
-  EXPECT_EQ(t.f.Panel1.Text(), "Не возможно открыть порт COM7");
-  EXPECT_EQ(t.f.Panel1.Colour(), clr::Red);
-  EXPECT_EQ(t.r.portOpen, 0);
-  EXPECT_FALSE(t.f.Timer1.Enabled());
-  Select("Unknown");
-  t.f.ListView1.DblClick();
-  EXPECT_EQ(t.f.Panel1.Text(), "Не возможно открыть порт Unknown");
-}
-
-TEST_F(Ports, RefusedLineSettingsCloseThePortAndShowTheAccessError) {
-  s.ports.list = {{"USB Serial Port", "USB Serial Port (COM7)"}};
-  FormCreate(t);
-  s.port.failLineSettings = true;
-  Select("COM7");
-  t.f.ListView1.DblClick();
-  EXPECT_EQ(t.f.Panel1.Text(), "Ошибка доступа к порт COM7");
-  EXPECT_EQ(t.f.Panel1.Colour(), clr::Red);
-  EXPECT_EQ(t.f.Panel2.Text(), "   Поиск прибора ...");
-  EXPECT_FALSE(s.port.open);
-  EXPECT_EQ(t.r.portOpen, 0);
-  EXPECT_TRUE(s.port.writes.empty());
-  EXPECT_FALSE(t.f.Timer1.Enabled());
-}
-
-TEST_F(Ports, RefusedPortsSayWhetherBusyForbiddenOrMissing) {
+// Whatever keeps a port from opening, the panel says so in red and no timer runs.
+TEST_F(Ports, RefusedPortsSayWhyInPanel1) {
+  struct Case {
+    const char* com;
+    void (*refuse)(fake::Port&);
+    const char* row;  // the availability the list showed before
+    const char* panel1;
+  };
+  const Case cases[] = {
+      {"COM7", [](fake::Port& p) { p.busy = {"COM7"}; }, "Занят", "Не возможно открыть порт COM7"},
+      {"Unknown", [](fake::Port& p) { p.busy = {"Unknown"}; }, "", "Не возможно открыть порт Unknown"},
+      {"ttyUSB0", [](fake::Port& p) { p.forbidden = {"ttyUSB0"}; }, "Нет прав",
+       "Не возможно открыть порт ttyUSB0: нет прав, добавьте себя в группу dialout"},
+      {"/dev/pts/9", [](fake::Port& p) { p.missing = {"/dev/pts/9"}; }, "Не найден",
+       "Не возможно открыть порт /dev/pts/9: порт не найден"},
+      {"COM7", [](fake::Port& p) { p.failLineSettings = true; }, "Доступен", "Ошибка доступа к порт COM7"},
+  };
   s.ports.list = {{"USB Serial Port", "USB Serial Port (COM7)"},
+                  {"Modem", "Modem"},
                   {"USB Serial Port", "USB Serial Port (ttyUSB0)"},
                   {"Порт из командной строки", "Порт из командной строки (/dev/pts/9)"}};
-  s.port.busy = {"COM7"};
-  s.port.forbidden = {"ttyUSB0"};
-  s.port.missing = {"/dev/pts/9"};
-  FormCreate(t);
-  EXPECT_EQ(Row(0).sub[1], "Занят");
-  EXPECT_EQ(Row(1).sub[1], "Нет прав");
-  EXPECT_EQ(Row(2).sub[1], "Не найден");
-
-  Select("COM7");
-  t.f.ListView1.DblClick();
-  EXPECT_EQ(t.f.Panel1.Text(), "Не возможно открыть порт COM7");
-  Select("ttyUSB0");
-  t.f.ListView1.DblClick();
-  EXPECT_EQ(t.f.Panel1.Text(), "Не возможно открыть порт ttyUSB0: нет прав, добавьте себя в группу dialout");
-  Select("/dev/pts/9");
-  t.f.ListView1.DblClick();
-  EXPECT_EQ(t.f.Panel1.Text(), "Не возможно открыть порт /dev/pts/9: порт не найден");
-  EXPECT_EQ(t.f.Panel1.Colour(), clr::Red);
-  EXPECT_EQ(t.r.portOpen, 0);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.panel1);
+    s.port.busy.clear();
+    s.port.forbidden.clear();
+    s.port.missing.clear();
+    s.port.failLineSettings = false;
+    c.refuse(s.port);
+    t.FormCreate();
+    Select(c.com);
+    ASSERT_GE(t.f.ListView1.Selected(), 0);
+    EXPECT_EQ(Row(static_cast<std::size_t>(t.f.ListView1.Selected())).sub[1], c.row);
+    t.f.ListView1.DblClick();
+    EXPECT_EQ(t.f.Panel1.Text(), c.panel1);
+    EXPECT_EQ(t.f.Panel1.Colour(), clr::Red);
+    EXPECT_FALSE(t.link.IsOpen());
+    EXPECT_FALSE(s.port.open);
+    EXPECT_FALSE(t.f.Timer1.Enabled());
+    EXPECT_TRUE(s.port.writes.empty());
+  }
+  // A port that opened but refused its line settings was still being searched on.
+  EXPECT_EQ(t.f.Panel2.Text(), "   Поиск прибора ...");
 }
 
 TEST_F(Ports, ListFollowsAdaptersPluggedAndPulledKeepingTheSelection) {
   const PortInfo com7{"USB Serial Port", "USB Serial Port (COM7)"};
   const PortInfo com3{"CH340", "CH340 (COM3)"};
   s.ports.list = {com7};
-  FormCreate(t);
+  t.FormCreate();
   Select("COM7");
 
   s.ports.list = {com3, com7};  // plugged in, listed before the chosen one
@@ -175,10 +162,9 @@ TEST_F(Ports, ListFollowsAdaptersPluggedAndPulledKeepingTheSelection) {
 
 TEST_F(Ports, ListIsLeftAloneWhileAPortIsOpenAndCatchesUpAfter) {
   s.ports.list = {{"USB Serial Port", "USB Serial Port (COM7)"}};
-  FormCreate(t);
-  Select("COM7");
-  t.f.ListView1.DblClick();
-  ASSERT_EQ(t.r.portOpen, 1);
+  t.FormCreate();
+  Open("COM7");
+  ASSERT_TRUE(t.link.IsOpen());
   const int lookups = s.ports.lookups;
 
   s.ports.list.push_back({"CH340", "CH340 (COM3)"});
@@ -186,9 +172,10 @@ TEST_F(Ports, ListIsLeftAloneWhileAPortIsOpenAndCatchesUpAfter) {
   EXPECT_EQ(s.ports.lookups, lookups) << "nothing is looked at while a port is in use";
   EXPECT_EQ(Row(0).sub[1], "Открыт");
 
+  ASSERT_TRUE(s.port.lost);
   s.port.lost();  // the device went away: the connection ends without a new list
-  t.f.Timer1.OnTimer();  // once what it sent before has been taken
-  ASSERT_EQ(t.r.portOpen, 0);
+  Tick();         // once what it sent before has been taken
+  ASSERT_FALSE(t.link.IsOpen());
   std::vector<std::string> events;  // the session log tells how the connection went
   for (const std::string& line : s.log.lines)
     if (line.starts_with("== ")) events.push_back(line);
@@ -201,4 +188,4 @@ TEST_F(Ports, ListIsLeftAloneWhileAPortIsOpenAndCatchesUpAfter) {
 }
 
 }  // namespace
-}  // namespace zhv
+}  // namespace zhv::test

@@ -3,56 +3,39 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtCharts/QChartView>
 #include <QtCharts/QLineSeries>
 
-#include "app/tool.h"
-#include "exchange/startup.h"
-#include "platform/fakes.h"
-#include "sim/port.h"
+#include "fixture.h"
 #include "ui/qt/FormView.h"
 #include "ui/view_fixture.h"
 
-namespace zhv {
+namespace zhv::test {
 namespace {
 
-using test::App;
-
-struct Live : ::testing::Test {
-  sim::Unit unit{[] {
-    sim::Options o;
-    o.deviceType = 0x11;
-    o.gasKind = 27;
-    o.warmUpMs = 500;
-    return o;
-  }()};
-  sim::SimPort port{unit};
-  fake::Services s;
-  Tool t{s.platform(port)};
+// The simulated unit in-process, warming up for its first half second, with
+// the window on screen.
+struct Live : SimTest {
   std::unique_ptr<FormView> view;
 
   void SetUp() override {
     App();
-    view = std::make_unique<FormView>(t.f);
-    s.ports.list = {{"Simulated unit", "Simulated unit (SIM1)"}};
-    FormCreate(t);
-    t.f.ListView1.SetSelected(0);
-    t.f.ListView1.DblClick();
+    sim::Options o = UnitOptions();
+    o.warmUpMs = 500;
+    ASSERT_NO_FATAL_FAILURE(Open(o));
+    view = std::make_unique<FormView>(t().f);
   }
   void Run(int ticks) {
-    for (int i = 0; i < ticks && t.f.Timer1.Enabled(); ++i) {
-      port.Step(static_cast<std::uint32_t>(t.f.Timer1.Interval()));
-      t.f.Timer1.OnTimer();
-    }
+    Tick(ticks);
     view->Flush();
   }
   template <class W>
   W* Widget(const char* name) {
-    return view->findChild<W*>(QString::fromUtf8(name));
+    return Child<W>(*view, name);
   }
 };
 
@@ -74,13 +57,12 @@ TEST_F(Live, EveryTabShowsTheLiveUnit) {
 
   for (const char* name : {"Chart110", "Chart120", "Chart210", "Chart220"}) {
     auto* chart = Widget<QChartView>(name);
-    ASSERT_NE(chart, nullptr) << name;
     auto* series = qobject_cast<QLineSeries*>(chart->chart()->series().value(0));
     ASSERT_NE(series, nullptr) << name;
     EXPECT_EQ(series->count(), 100) << name;
   }
   // The voltage of channel 1 has moved; filler points stand right of the live ones.
-  const auto& points = t.f.LineSeries120.Points();
+  const auto& points = t().f.LineSeries120.Points();
   ASSERT_EQ(points.size(), 100u);
   double lo = points.front().y, hi = lo;
   for (int i = 0; i < 30; ++i) {
@@ -88,20 +70,18 @@ TEST_F(Live, EveryTabShowsTheLiveUnit) {
     hi = std::max(hi, points[static_cast<std::size_t>(i)].y);
   }
   EXPECT_GT(hi, lo);
-  EXPECT_EQ(points.back().y, t.f.Chart120.LeftMin() - 1);
+  EXPECT_EQ(points.back().y, t().f.Chart120.LeftMin() - 1);
 
-  const QString dir = qEnvironmentVariable("ZHV_SHOTS", QDir::currentPath());
-  QDir().mkpath(dir);
   const char* files[] = {"live_tab1_usb.png", "live_tab2_sensor1.png", "live_tab3_sensor2.png",
                          "live_tab4_misc.png", "live_tab5_interface.png", "live_tab6_storage.png"};
   for (int page = 0; page < 6; ++page) {
-    t.f.PageControl1.SetActivePage(page);
+    t().f.PageControl1.SetActivePage(page);
     view->Flush();
-    const QString path = dir + "/" + files[page];
-    ASSERT_TRUE(view->grab().save(path)) << path.toStdString();
-    EXPECT_GT(QFileInfo(path).size(), 2000) << path.toStdString();
+    const QString path = SaveShot(*view, files[page]);
+    ASSERT_FALSE(path.isEmpty()) << files[page];
+    EXPECT_GT(QFileInfo(path).size(), 2000) << files[page];
   }
 }
 
 }  // namespace
-}  // namespace zhv
+}  // namespace zhv::test

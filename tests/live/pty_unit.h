@@ -1,12 +1,15 @@
 // A simulated unit on the far end of a fresh pseudo-terminal, served from the
 // test's own event loop, so a test can look into the unit while the real serial
-// port talks to it.
+// port talks to it; and the real window on the real Qt serial port connected to it.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QObject>
+#include <QPushButton>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <cstdint>
@@ -14,8 +17,16 @@
 #include <string>
 #include <vector>
 
+#include "app/tool.h"
+#include "event_wait.h"
+#include "platform/fakes.h"
+#include "platform/qt_file.h"
+#include "platform/qt_serial.h"
 #include "sim/tty.h"
 #include "sim/unit.h"
+#include "ui/qt/FormView.h"
+#include "ui/qt/SaveDialog.h"
+#include "ui/view_fixture.h"
 
 namespace zhv::test {
 
@@ -64,6 +75,65 @@ class PtyUnit {
   QElapsedTimer clock_;
   qint64 stepped_ = 0;
   std::vector<std::uint8_t> output_;
+};
+
+using Bytes = std::vector<std::uint8_t>;
+
+inline Bytes DataOf(const Frame& f) { return Bytes(f.Data().begin(), f.Data().end()); }
+
+// The tool in its window on the real serial port, with the real export file and
+// save dialog; the other services are fakes. The Qt view ticks it.
+class PtyToolTest : public ::testing::Test {
+ protected:
+  std::unique_ptr<sim::Unit> unit;
+  std::unique_ptr<PtyUnit> pty;
+  QtSerialPort port;
+  QtExportFile file;
+  QtSaveDialog dialog;
+  fake::Services s;
+  std::unique_ptr<Tool> tool;
+  std::unique_ptr<FormView> view;
+
+  // As the operator does it: the unit's port opened from the list, the first
+  // poll awaited, then "Вкл." pressed once it shows enabled, until editing and
+  // the storage buttons unlock.
+  void Connect(const sim::Options& o) {
+    App();
+    unit = std::make_unique<sim::Unit>(o);
+    pty = std::make_unique<PtyUnit>(*unit);
+    ASSERT_EQ(pty->Error(), "");
+    s.ports.list = {{"Псевдотерминал", "Псевдотерминал (" + pty->Path() + ")"}};
+    s.pump.onPump = [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 5); };
+    tool = std::make_unique<Tool>(s.platform(port, file, dialog));
+    view = std::make_unique<FormView>(tool->f);
+    view->onClose = [this] { tool->FormClose(); };
+    tool->FormCreate();
+    view->show();
+    tool->f.ListView1.SetSelected(0);
+    tool->f.ListView1.DblClick();
+    ASSERT_TRUE(tool->link.IsOpen()) << tool->f.Panel1.Text();
+    ASSERT_TRUE(Until([this] { return tool->exchange.poll.firstPass; })) << tool->f.Panel2.Text();
+    ASSERT_TRUE(Until([this] { return Widget<QPushButton>("Button102")->isEnabled(); }));
+    Widget<QPushButton>("Button102")->click();
+    ASSERT_TRUE(Until([this] {
+      return Widget<QPushButton>("Button123")->isEnabled() && Widget<QPushButton>("Button1030")->isEnabled();
+    }));
+  }
+
+  // Runs the event loop (ticks, port, unit, view) until the condition holds,
+  // then brings the view up to date.
+  template <typename F>
+  bool Until(F condition, int ms = 10000) {
+    const bool met = WaitFor(condition, ms);
+    view->Flush();
+    return met;
+  }
+  template <class W>
+  W* Widget(const char* name) {
+    return Child<W>(*view, name);
+  }
+  // No command pending, the machine polling.
+  bool Idle() const { return tool->exchange.poll.pending == Pending::None && tool->exchange.poll.state == State::Idle; }
 };
 
 }  // namespace zhv::test

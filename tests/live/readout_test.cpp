@@ -1,13 +1,7 @@
 // The real window reads a simulated unit's buffer over a pseudo-terminal through
 // the real serial port, save dialog and export file; the files must hold, byte
 // for byte, what the unit's records render to in Windows-1251.
-#include <gtest/gtest.h>
-
-#include <unistd.h>
-
-#include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileSystemModel>
@@ -20,25 +14,11 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include "app/tool.h"
-#include "event_wait.h"
-#include "exchange/startup.h"
 #include "live/pty_unit.h"
-#include "platform/fakes.h"
-#include "platform/qt_file.h"
-#include "platform/qt_serial.h"
-#include "sim/unit.h"
 #include "storage/records.h"
-#include "ui/qt/FormView.h"
-#include "ui/qt/SaveDialog.h"
-#include "ui/view_fixture.h"
 
-namespace zhv {
+namespace zhv::test {
 namespace {
-
-using test::WaitFor;
-
-using test::PtyUnit;
 
 // The operator in the save dialog: types the name, saves, and agrees to create the file.
 class DialogOperator {
@@ -93,52 +73,20 @@ class DialogOperator {
   QTimer timer_;
 };
 
-struct LiveReadOut : ::testing::Test {
+struct LiveReadOut : PtyToolTest {
   QTemporaryDir dir;
-  std::unique_ptr<sim::Unit> unit;
-  std::unique_ptr<PtyUnit> pty;
-  QtSerialPort port;
-  QtExportFile file;
-  QtSaveDialog dialog;
-  fake::Services s;
-  std::unique_ptr<Tool> tool;
-  std::unique_ptr<FormView> view;
 
   void SetUp() override {
-    test::App();
     sim::Options o;
     o.storage.records = 300;
     o.warmUpMs = 0;
-    unit = std::make_unique<sim::Unit>(o);
-    pty = std::make_unique<PtyUnit>(*unit);
-    ASSERT_EQ(pty->Error(), "");
-    s.ports.list = {{"Псевдотерминал", "Псевдотерминал (" + pty->Path() + ")"}};
-    tool = std::make_unique<Tool>(s.platform(port, file, dialog));
-    view = std::make_unique<FormView>(tool->f);
-    view->onClose = [this] { FormClose(*tool); };
-    s.pump.onPump = [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 5); };
-    FormCreate(*tool);
-    view->show();
-    tool->f.ListView1.SetSelected(0);
-    tool->f.ListView1.DblClick();
-    ASSERT_EQ(tool->r.portOpen, 1) << tool->f.Panel1.Text();
-    ASSERT_TRUE(WaitFor([this] { return tool->r.firstPass == 1; }, 10000)) << tool->f.Panel2.Text();
-    // "Вкл.": USB control, so the storage buttons work; clicked once it shows enabled.
-    ASSERT_TRUE(WaitFor([this] { return Widget<QPushButton>("Button102")->isEnabled(); }, 10000));
-    Widget<QPushButton>("Button102")->click();
-    ASSERT_TRUE(WaitFor([this] { return Widget<QPushButton>("Button1030")->isEnabled(); }, 10000));
+    ASSERT_NO_FATAL_FAILURE(Connect(o));
     tool->f.PageControl1.SetActivePage(5);
   }
   void TearDown() override {
     if (view) view->close();  // the real close: USB control off, the closing wait, the port closed
   }
 
-  template <class W>
-  W* Widget(const char* name) {
-    W* w = view->findChild<W*>(QString::fromUtf8(name));
-    EXPECT_NE(w, nullptr) << name;
-    return w;
-  }
   // The operator's whole read-out: file chosen in the dialog, layout and mode, start, end.
   void ReadOut(const QString& path, const char* layout, const char* mode) {
     Widget<QRadioButton>("RadioButton103112")->click();  // "перезапись"
@@ -156,7 +104,9 @@ struct LiveReadOut : ::testing::Test {
     Widget<QPushButton>("Button1030")->click();
     view->Flush();
     EXPECT_FALSE(Widget<QPushButton>("Button10310")->isEnabled());
-    EXPECT_TRUE(WaitFor([this] { return tool->r.pending == 0 && (tool->r.readOutFlags & 0x10) == 0; }, 60000))
+    EXPECT_TRUE(WaitFor(
+        [this] { return tool->exchange.poll.pending == Pending::None && !tool->exchange.jobs.readOut.requested; },
+        60000))
         << tool->f.Panel1030.Text();
     view->Flush();
     EXPECT_TRUE(Widget<QPushButton>("Button10310")->isEnabled());
@@ -195,10 +145,8 @@ TEST_F(LiveReadOut, WholeBufferIntoBothLayoutsByteForByte) {
   EXPECT_TRUE(written == expected);
   EXPECT_EQ(unit->StoredRecords(), 0u);
 
-  const QString shots = qEnvironmentVariable("ZHV_SHOTS", QDir::currentPath());
-  QDir().mkpath(shots);
-  EXPECT_TRUE(view->grab().save(shots + "/live_readout_storage.png"));
+  EXPECT_FALSE(SaveShot(*view, "live_readout_storage.png").isEmpty());
 }
 
 }  // namespace
-}  // namespace zhv
+}  // namespace zhv::test

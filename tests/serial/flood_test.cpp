@@ -11,11 +11,10 @@
 #include <memory>
 
 #include "app/tool.h"
-#include "exchange/startup.h"
 #include "platform/fakes.h"
 #include "platform/qt_serial.h"
+#include "protocol/frame.h"
 #include "serial/qt_app.h"
-#include "sim/frames.h"
 #include "sim/unit.h"
 
 namespace zhv {
@@ -27,8 +26,8 @@ struct Flood : ::testing::Test {
   std::string path;
   sim::Unit unit{[] {
     sim::Options o;
-    o.deviceType = 0x10;
-    o.gasKind = 1;
+    o.deviceType = cat::kTypeBase;
+    o.gasKind = cat::kGasCH4;
     o.warmUpMs = 0;
     return o;
   }()};
@@ -49,10 +48,10 @@ struct Flood : ::testing::Test {
     fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
     s.ports.list = {{"Псевдотерминал", "Псевдотерминал (" + path + ")"}};
     tool = std::make_unique<Tool>(s.platform(port));
-    FormCreate(*tool);
+    tool->FormCreate();
     tool->f.ListView1.SetSelected(0);
     tool->f.ListView1.DblClick();
-    ASSERT_EQ(tool->r.portOpen, 1) << tool->f.Panel1.Text();
+    ASSERT_TRUE(tool->link.IsOpen()) << tool->f.Panel1.Text();
   }
   void TearDown() override {
     tool.reset();
@@ -80,13 +79,13 @@ struct Flood : ::testing::Test {
 };
 
 TEST_F(Flood, BurstOfStaleAnswersIsDroppedAndTheSilenceAfterItNoticed) {
-  for (int i = 0; i < 3000 && tool->r.firstPass == 0; ++i) Tick();
-  ASSERT_EQ(tool->r.firstPass, 1) << tool->f.Panel2.Text();
+  for (int i = 0; i < 3000 && !tool->exchange.poll.firstPass; ++i) Tick();
+  ASSERT_TRUE(tool->exchange.poll.firstPass) << tool->f.Panel2.Text();
 
   // 100 kB of good status answers, then nothing more from the unit.
-  std::vector<std::uint8_t> status(32);
+  std::vector<std::uint8_t> status(cat::kStatusAnswerLen);
   status[0] = 0x02;  // warmed up, working
-  const std::vector<std::uint8_t> frame = sim::EncodeFrame(0x10, 0x20, status);
+  const std::vector<std::uint8_t> frame = EncodeFrame(cat::kTypeBase, cat::kReadStatus, status);
   std::vector<std::uint8_t> burst;
   while (burst.size() < 100'000) burst.insert(burst.end(), frame.begin(), frame.end());
   serving = false;
@@ -102,10 +101,10 @@ TEST_F(Flood, BurstOfStaleAnswersIsDroppedAndTheSilenceAfterItNoticed) {
   // What the tool still holds is at most the frame it has assembled, its
   // receive buffer and a 256-byte queue: a dozen answers or so, taken one per
   // poll cycle, then the silence.
-  const int counter = tool->r.packetCounter;
+  const int counter = tool->exchange.poll.packetCounter;
   int ticks = 0;
   while (!SilenceShown() && ticks < 10'000) Tick(), ++ticks;
-  const int stale = tool->r.packetCounter - counter;
+  const int stale = tool->exchange.poll.packetCounter - counter;
   EXPECT_TRUE(SilenceShown()) << stale << " stale answers taken in " << ticks << " ticks";
   EXPECT_LE(stale, 1 + 2 * 256 / static_cast<int>(frame.size()));
   EXPECT_LE(ticks, (stale + 1) * 100 + 500 + 20);

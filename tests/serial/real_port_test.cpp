@@ -12,20 +12,21 @@ TEST_F(RealPort, IdentifiesAndPollsTheSimulatedUnit) {
   Tool& t = *tool;
   Ticker ticker(t);
 
-  ASSERT_TRUE(WaitFor([&] { return t.r.firstPass == 1; }, 10000)) << t.f.Panel2.Text();
+  ASSERT_NO_FATAL_FAILURE(WaitUntilPolled());
   EXPECT_EQ(t.f.Panel2.Text(), "Найден Блок сигнализатора загазованости ЖОВ-22МТ(ID = 11h)");
   EXPECT_EQ(t.f.Panel2.Colour(), clr::Lime);
   EXPECT_EQ(t.f.Timer1.Interval(), 10);
   EXPECT_TRUE(t.f.TabSheet3.Visible());
   EXPECT_TRUE(t.f.TabSheet6.Visible());
-  const int counter = t.r.packetCounter;
-  ASSERT_TRUE(WaitFor([&] { return t.r.packetCounter > counter + 1; }, 10000));
+  const int counter = t.exchange.poll.packetCounter;
+  ASSERT_TRUE(WaitFor([&] { return t.exchange.poll.packetCounter > counter + 1; }, 10000));
+  ASSERT_FALSE(t.f.ListBox1.Items().empty());
   EXPECT_EQ(t.f.ListBox1.Items().back().substr(0, 3), "<: ");
 
   // The orderly shut-down: USB control off, the closing wait, the port closed.
-  FormClose(t);
-  EXPECT_EQ(t.r.portOpen, 0);
-  EXPECT_EQ(t.r.state, 33);
+  t.FormClose();
+  EXPECT_FALSE(t.link.IsOpen());
+  EXPECT_EQ(t.exchange.poll.state, State::Parked);
 }
 
 }  // namespace

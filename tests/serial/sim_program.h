@@ -13,7 +13,6 @@
 
 #include "app/tool.h"
 #include "event_wait.h"
-#include "exchange/startup.h"
 #include "platform/fakes.h"
 #include "platform/qt_file.h"
 #include "platform/qt_serial.h"
@@ -58,14 +57,18 @@ struct SimProgram : ::testing::Test {
     s.ports.list = QtPortEnumerator({path}).PresentPorts();
     s.pump.onPump = [this] { pump.ProcessMessages(); };
     tool = std::make_unique<Tool>(s.platform(port, file, s.saveDialog));
-    FormCreate(*tool);
+    tool->FormCreate();
     const auto& rows = tool->f.ListView1.Rows();
     ASSERT_FALSE(rows.empty());
     EXPECT_EQ(rows.back().sub[0], path);
     EXPECT_EQ(rows.back().sub[1], "Доступен");
     tool->f.ListView1.SetSelected(static_cast<int>(rows.size()) - 1);
     tool->f.ListView1.DblClick();
-    ASSERT_EQ(tool->r.portOpen, 1) << tool->f.Panel1.Text();
+    ASSERT_TRUE(tool->link.IsOpen()) << tool->f.Panel1.Text();
+  }
+  // Until the first poll of the identified unit is done.
+  void WaitUntilPolled() {
+    ASSERT_TRUE(WaitFor([&] { return tool->exchange.poll.firstPass; }, 10000)) << tool->f.Panel2.Text();
   }
   void TearDown() override {
     if (sim.state() != QProcess::NotRunning) {

@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "exchange/states.h"
 #include "tests/serial/sim_program.h"
 
 namespace zhv::test {
@@ -36,13 +35,10 @@ struct Unplug : SimProgram {
     sim.kill();
     sim.waitForFinished(3000);
   }
-  void WaitUntilPolled() {
-    ASSERT_TRUE(WaitFor([&] { return tool->r.firstPass == 1; }, 10000)) << tool->f.Panel2.Text();
-  }
   // The connection has ended as a failed write ends it, and nothing is left running.
   void ExpectUnplugged() {
     Tool& t = *tool;
-    ASSERT_TRUE(WaitFor([&] { return t.r.portOpen == 0; }, 10000)) << "the tool noticed";
+    ASSERT_TRUE(WaitFor([&] { return !t.link.IsOpen(); }, 10000)) << "the tool noticed";
     EXPECT_FALSE(t.f.Timer1.Enabled());
     EXPECT_EQ(t.f.Panel1.Text(), "Ошибка доступа к порт " + path);
     EXPECT_EQ(t.f.Panel1.Colour(), clr::Red);
@@ -50,7 +46,7 @@ struct Unplug : SimProgram {
     EXPECT_EQ(t.f.PageControl1.ActivePage(), 0);
     for (const Control* tab : {&t.f.TabSheet2, &t.f.TabSheet3, &t.f.TabSheet4, &t.f.TabSheet5, &t.f.TabSheet6})
       EXPECT_FALSE(tab->Visible()) << tab->Name();
-    EXPECT_EQ(t.r.pending, 0);
+    EXPECT_EQ(t.exchange.poll.pending, Pending::None);
     EXPECT_FALSE(t.f.Button102.Enabled());
     EXPECT_FALSE(HoldsTheDevice()) << "the port is released";
     const std::size_t lines = t.f.ListBox1.Items().size();
@@ -59,43 +55,52 @@ struct Unplug : SimProgram {
   }
 };
 
-TEST_F(Unplug, WhileIdentifying) {
-  Start({"--silent", "0"});  // the probe goes unanswered
-  Ticker ticker(*tool);
-  WaitFor([] { return false; }, 300);
-  ASSERT_EQ(tool->r.pollPhase, 0);
-  ASSERT_EQ(tool->r.identified, 0);
-  Kill();
-  ExpectUnplugged();
-}
+// A moment of the connection: the simulated unit's options, and how the tool
+// is brought there.
+struct Moment {
+  const char* name;
+  QStringList options;
+  void (*reach)(Unplug&);
+};
+void PrintTo(const Moment& m, std::ostream* os) { *os << m.name; }
 
-TEST_F(Unplug, WhilePolling) {
-  Start({});
-  Ticker ticker(*tool);
-  WaitUntilPolled();
-  Kill();
-  ExpectUnplugged();
-}
+const Moment kMoments[] = {
+    {"WhileIdentifying", {"--silent", "0"},  // the probe goes unanswered
+     [](Unplug& u) {
+       WaitFor([] { return false; }, 300);
+       ASSERT_FALSE(u.tool->identification.exchanging);
+       ASSERT_FALSE(u.tool->identification.identified);
+     }},
+    {"WhilePolling", {}, [](Unplug& u) { u.WaitUntilPolled(); }},
+    {"MidCommand", {"--refuse-usb-on"},  // "Вкл." is asked again and again
+     [](Unplug& u) {
+       ASSERT_NO_FATAL_FAILURE(u.WaitUntilPolled());
+       u.tool->f.Button102.Click();
+       ASSERT_TRUE(WaitFor([&] { return u.tool->exchange.poll.state == State::AwaitUsbOn; }, 5000));
+       WaitFor([] { return false; }, 100);
+       ASSERT_EQ(u.tool->exchange.poll.pending, Pending::UnitControl);
+     }},
+};
 
-TEST_F(Unplug, MidCommand) {
-  Start({"--refuse-usb-on"});  // "Вкл." is asked again and again
+struct UnplugAt : Unplug, ::testing::WithParamInterface<Moment> {};
+
+TEST_P(UnplugAt, EndsTheConnectionCleanly) {
+  ASSERT_NO_FATAL_FAILURE(Start(GetParam().options));
   Ticker ticker(*tool);
-  WaitUntilPolled();
-  tool->f.Button102.Click();
-  ASSERT_TRUE(WaitFor([&] { return tool->r.state == st::kAwaitUsbOn; }, 5000));
-  WaitFor([] { return false; }, 100);
-  ASSERT_EQ(tool->r.pending, st::kUnitControl);
+  ASSERT_NO_FATAL_FAILURE(GetParam().reach(*this));
   Kill();
   ExpectUnplugged();
 }
+INSTANTIATE_TEST_SUITE_P(Moments, UnplugAt, ::testing::ValuesIn(kMoments),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // The unit hangs up after its third block of eight records: the file holds
 // those 24 records, each on a whole line, and is closed.
 TEST_F(Unplug, MidReadOut) {
-  Start({"--records", "100", "--block", "8", "--hangup-after-blocks", "3"});
+  ASSERT_NO_FATAL_FAILURE(Start({"--records", "100", "--block", "8", "--hangup-after-blocks", "3"}));
   Tool& t = *tool;
   Ticker ticker(t);
-  WaitUntilPolled();
+  ASSERT_NO_FATAL_FAILURE(WaitUntilPolled());
   t.f.Button102.Click();  // "Вкл.": editing unlocks under USB control
   ASSERT_TRUE(WaitFor([&] { return t.f.Button1030.Enabled(); }, 5000));
   QTemporaryDir dir;
@@ -105,7 +110,7 @@ TEST_F(Unplug, MidReadOut) {
   t.f.Button10310.Click();
   t.f.RadioButton10321.SetChecked(true);   // the whole buffer
   t.f.Button1030.Click();
-  ASSERT_EQ(t.r.pending, st::kSetClock) << t.f.Panel1030.Text();
+  ASSERT_EQ(t.exchange.poll.pending, Pending::Storage) << t.f.Panel1030.Text();
 
   ExpectUnplugged();
   ASSERT_TRUE(WaitFor([&] { return sim.state() == QProcess::NotRunning; }, 3000));

@@ -156,7 +156,7 @@ TEST(SimProgram, OptionsShapeTheUnit) {
   EXPECT_EQ(Exchange(fd, Request(0x00, {}, 0x00), 5), (Bytes{0x0D, 0x10, 0x00, 0x00, 0x1D}));
   const auto frames = SplitFrames(Exchange(fd, Request(0x10, {0x10}, 0x10), 11));
   ASSERT_EQ(frames.size(), 1u);
-  EXPECT_EQ(frames[0].data[3] >> 2, 1);
+  EXPECT_EQ(frames[0].data.at(3) >> 2, 1);
   close(fd);
   program.Signal(SIGINT);
   const int status = program.ExitStatus();

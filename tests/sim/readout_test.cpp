@@ -115,7 +115,7 @@ TEST(StorageReadout, SequentialFreesOnlyWhatIsAcknowledged) {
   ASSERT_TRUE(Ask(unit, 0x48)) << "a repeated acknowledgement is answered";
   EXPECT_EQ(unit.StoredRecords(), 12u) << "... and frees nothing more";
   EXPECT_EQ(unit.Record(0), before[8]);
-  const Bytes s = Ask(unit, 0x4C)->data;
+  const Bytes s = AnswerTo(unit, 0x4C);
   EXPECT_EQ(Word(s, 12), 12);
   EXPECT_EQ(Le32(s, 14), kStart + 16 * 20) << "write pointer";
   EXPECT_EQ(Le32(s, 18), kStart + 16 * 8) << "read pointer";
@@ -175,7 +175,8 @@ TEST(StorageReadout, TheRingWrapsAtTheEndOfMemory) {
   Ask(unit, 0x90, {1, 0x00, 0x0B});  // a record a second
   unit.Step(30000);                   // 6 fill memory, 16 the freed slots, 8 find no room
   ASSERT_EQ(unit.StoredRecords(), 6656u);
-  const Bytes s = Ask(unit, 0x4C)->data;
+  const Bytes s = AnswerTo(unit, 0x4C);
+  ASSERT_EQ(s.size(), 32u);
   EXPECT_EQ(s[0] & 0x20, 0x20) << "overflow";
   EXPECT_EQ(Le32(s, 14), kStart + 256);
   EXPECT_EQ(Le32(s, 18), kStart + 256);
@@ -194,7 +195,7 @@ TEST(StorageReadout, TheRingWrapsAtTheEndOfMemory) {
     a = Answers(unit, 0x40);
     ASSERT_EQ(a.size(), 2u);
     ASSERT_LE(a[1].data.size(), 245u);
-    EXPECT_LE(Le32(a[1].data, 1) + 16 * a[1].data[0], kEnd);
+    EXPECT_LE(Le32(a[1].data, 1) + 16 * a[1].data.at(0), kEnd);
     const Records block = Carried(a[1]);
     got.insert(got.end(), block.begin(), block.end());
     Ask(unit, 0x48);

@@ -29,7 +29,8 @@ TEST(StorageStatus, ClockRunsWithTheUnit) {
   Options o;
   o.clockStart = {2024, 5, 17, 13, 45, 0};
   Unit unit(o);
-  auto s = Ask(unit, 0x4C)->data;
+  auto s = AnswerTo(unit, 0x4C);
+  ASSERT_EQ(s.size(), 32u);
   EXPECT_EQ(s[1] & 0x01, 0x01);
   EXPECT_EQ(s[2], 17);
   EXPECT_EQ(s[3], 5);
@@ -38,18 +39,20 @@ TEST(StorageStatus, ClockRunsWithTheUnit) {
   EXPECT_EQ(s[7], 45);
   EXPECT_EQ(s[8], 0);
   for (int i = 0; i < 61; ++i) unit.Step(1000);
-  s = Ask(unit, 0x4C)->data;
+  s = AnswerTo(unit, 0x4C);
+  ASSERT_EQ(s.size(), 32u);
   EXPECT_EQ(s[7], 46);
   EXPECT_EQ(s[8], 1);
   unit.Step(999);
-  EXPECT_EQ(Ask(unit, 0x4C)->data[8], 1) << "whole seconds only";
+  EXPECT_EQ(AnswerTo(unit, 0x4C).at(8), 1) << "whole seconds only";
   unit.Step(1);
-  EXPECT_EQ(Ask(unit, 0x4C)->data[8], 2);
+  EXPECT_EQ(AnswerTo(unit, 0x4C).at(8), 2);
 }
 
 TEST(StorageStatus, BufferFieldsAreConsistent) {
   Unit unit;
-  const auto s = Ask(unit, 0x4C)->data;
+  const auto s = AnswerTo(unit, 0x4C);
+  ASSERT_EQ(s.size(), 32u);
   EXPECT_EQ(s[0], 0);
   EXPECT_EQ(Word(s, 10), 2020);
   const int records = Word(s, 12);
@@ -66,21 +69,21 @@ TEST(StorageStatus, BufferFieldsAreConsistent) {
 TEST(StorageStatus, RecordsFollowTheRecordPeriod) {
   Unit unit;
   Ask(unit, 0x90, {10, 0x00, 0x0B});  // a record every 10 s
-  const int first = Word(Ask(unit, 0x4C)->data, 12);
+  const int first = Word(AnswerTo(unit, 0x4C), 12);
   unit.Step(9999);
-  EXPECT_EQ(Word(Ask(unit, 0x4C)->data, 12), first);
+  EXPECT_EQ(Word(AnswerTo(unit, 0x4C), 12), first);
   unit.Step(1);
-  EXPECT_EQ(Word(Ask(unit, 0x4C)->data, 12), first + 1);
+  EXPECT_EQ(Word(AnswerTo(unit, 0x4C), 12), first + 1);
   unit.Step(35000);
-  EXPECT_EQ(Word(Ask(unit, 0x4C)->data, 12), first + 4);
+  EXPECT_EQ(Word(AnswerTo(unit, 0x4C), 12), first + 4);
 
   Ask(unit, 0x90, {0x00, 0x30, 0x0B});  // period 0, flag bits only: no recording
   unit.Step(100000);
-  EXPECT_EQ(Word(Ask(unit, 0x4C)->data, 12), first + 4);
+  EXPECT_EQ(Word(AnswerTo(unit, 0x4C), 12), first + 4);
 
   Ask(unit, 0x90, {1, 0x00, 0x0B});
   unit.Step(0xFFFFFFFFu);  // far more than fit
-  const auto s = Ask(unit, 0x4C)->data;
+  const auto s = AnswerTo(unit, 0x4C);
   EXPECT_EQ(Word(s, 12), Word(s, 26)) << "a full buffer stops growing";
   EXPECT_EQ(Le32(s, 14), Le32(s, 28)) << "the write pointer wraps to the start";
 }
@@ -115,31 +118,33 @@ TEST(StorageClock, SetByTheToolAndRunningOn) {
   for (const Bytes& bad : unheld) {
     a = Ask(unit, 0x58, bad);
     ASSERT_TRUE(a) << "answered all the same";
+    ASSERT_EQ(a->data.size(), 8u);
     EXPECT_EQ(a->data[7] & 0x02, 0x02) << int(bad[0]) << "." << int(bad[1]);
     EXPECT_TRUE(Same(unit.ClockNow(), {2025, 3, 3, 23, 59, 59})) << "the clock keeps its time";
   }
-  EXPECT_EQ(Ask(unit, 0x4C)->data[0], 0x02) << "date/time failure";
+  EXPECT_EQ(AnswerTo(unit, 0x4C).at(0), 0x02) << "date/time failure";
   Ask(unit, 0x58, {31, 12, 0x23, 0x08, 0, 0, 0});
-  EXPECT_EQ(Ask(unit, 0x4C)->data[0], 0) << "the last year a time stamp holds";
+  EXPECT_EQ(AnswerTo(unit, 0x4C).at(0), 0) << "the last year a time stamp holds";
 }
 
 TEST(StorageSetup, InitialisesTheBufferAndClearsTheOverflowFlag) {
   Options o;
   o.storage.records = 6656;
   Unit unit(o);
-  EXPECT_EQ(Ask(unit, 0x4C)->data[0], 0x20) << "a full buffer reports its overflow";
+  EXPECT_EQ(AnswerTo(unit, 0x4C).at(0), 0x20) << "a full buffer reports its overflow";
   EXPECT_TRUE(Ask(unit, 0x5C, {0x9F}));
-  EXPECT_EQ(Ask(unit, 0x4C)->data[0], 0x20) << "other bits do nothing";
+  EXPECT_EQ(AnswerTo(unit, 0x4C).at(0), 0x20) << "other bits do nothing";
   EXPECT_EQ(unit.StoredRecords(), 6656u);
 
   Ask(unit, 0x5C, {0x20});
-  EXPECT_EQ(Ask(unit, 0x4C)->data[0], 0);
+  EXPECT_EQ(AnswerTo(unit, 0x4C).at(0), 0);
   EXPECT_EQ(unit.StoredRecords(), 6656u);
   unit.Step(65000);
-  EXPECT_EQ(Ask(unit, 0x4C)->data[0], 0x20) << "a record found no room";
+  EXPECT_EQ(AnswerTo(unit, 0x4C).at(0), 0x20) << "a record found no room";
 
   Ask(unit, 0x5C, {0x40});
-  auto s = Ask(unit, 0x4C)->data;
+  auto s = AnswerTo(unit, 0x4C);
+  ASSERT_EQ(s.size(), 32u);
   EXPECT_EQ(s[0], 0x20) << "initialising leaves the flag to its own bit";
   EXPECT_EQ(Word(s, 12), 0);
   EXPECT_EQ(Le32(s, 14), 0x08006000u);
@@ -150,7 +155,8 @@ TEST(StorageSetup, InitialisesTheBufferAndClearsTheOverflowFlag) {
   EXPECT_EQ(unit.StoredRecords(), 1u) << "and recording on";
 
   Ask(unit, 0x5C, {0x60});
-  s = Ask(unit, 0x4C)->data;
+  s = AnswerTo(unit, 0x4C);
+  ASSERT_EQ(s.size(), 32u);
   EXPECT_EQ(s[0], 0);
   EXPECT_EQ(Word(s, 12), 0);
 }

@@ -53,24 +53,22 @@ TEST(UnitAnswers, EveryAnswerHasItsCommandAndLength) {
 }
 
 TEST(UnitAnswers, NothingForUnknownOrMalformedRequests) {
+  // An unknown command, a control argument the unit lacks, then a byte too many or too few.
+  const std::pair<std::uint8_t, Bytes> requests[] = {
+      {0x77, {}},     {0x10, {0x07}}, {0x10, {0x10, 0}}, {0x20, {0x00}},
+      {0x90, {1, 2}}, {0x40, {0x00}}, {0x48, {0x00}},    {0x50, {1, 0x00, 0x60, 0x00}},
+      {0x5C, {}},     {0x38, {0x00}}, {0x58, {1, 1, 0xE8, 0x07, 0, 0}},
+  };
   Unit unit;
-  unit.Feed(Request(0x77));
-  unit.Feed(Request(0x10, {0x07}));     // no such control argument
-  unit.Feed(Request(0x10, {0x10, 0}));  // one byte too many
-  unit.Feed(Request(0x20, {0x00}));
-  unit.Feed(Request(0x90, {1, 2}));
-  unit.Feed(Request(0x40, {0x00}));
-  unit.Feed(Request(0x48, {0x00}));
-  unit.Feed(Request(0x50, {1, 0x00, 0x60, 0x00}));
-  unit.Feed(Request(0x5C, {}));
-  unit.Feed(Request(0x38, {0x00}));
-  unit.Feed(Request(0x58, {1, 1, 0xE8, 0x07, 0, 0}));
-  EXPECT_TRUE(unit.TakeOutput().empty());
+  for (const auto& [command, data] : requests) {
+    unit.Feed(Request(command, data));
+    EXPECT_TRUE(unit.TakeOutput().empty()) << std::hex << int(command);
+  }
   EXPECT_EQ(unit.RequestCount(0x10), 2);
   EXPECT_EQ(unit.RequestCount(0x77), 1);
   ASSERT_TRUE(unit.LastRequest());
   EXPECT_EQ(unit.LastRequest()->command, 0x58);
-  EXPECT_EQ(unit.LastRequest()->data.size(), 6u);
+  EXPECT_EQ(unit.LastRequest()->length, 6);
 }
 
 TEST(UnitAnswers, StorageModuleOnlyInTheStorageVariant) {
@@ -98,6 +96,7 @@ TEST(UnitIdentification, CarriesVersionGasKindAndId) {
   Unit other(o);
   r = Ask(other, 0x10, {0x10});
   ASSERT_TRUE(r);
+  ASSERT_EQ(r->data.size(), 6u);
   EXPECT_EQ(r->data[2], 0xFF);
   EXPECT_EQ(r->data[3], (13 << 2) | 0x03);
   EXPECT_EQ(r->data[4], 0xEF);
@@ -108,21 +107,19 @@ TEST(UnitControl, UsbOnOffAndRestartWithWarmUp) {
   Unit unit;
   EXPECT_FALSE(unit.WarmedUp());
   unit.Step(2999);
-  EXPECT_EQ(Ask(unit, 0x20)->data[0] & 0x02, 0);
+  EXPECT_EQ(AnswerTo(unit, 0x20).at(0) & 0x02, 0);
   unit.Step(1);
-  EXPECT_EQ(Ask(unit, 0x20)->data[0], 0x02);
+  EXPECT_EQ(AnswerTo(unit, 0x20).at(0), 0x02);
 
-  EXPECT_EQ(Ask(unit, 0x10, {0x01})->data[0], 0x03);
+  EXPECT_EQ(AnswerTo(unit, 0x10, {0x01}).at(0), 0x03);
   EXPECT_TRUE(unit.UsbControl());
-  EXPECT_EQ(Ask(unit, 0x20)->data[0], 0x03);
-  EXPECT_EQ(Ask(unit, 0x10, {0x10})->data[0], 0x03) << "identify must not change the state";
-  EXPECT_EQ(Ask(unit, 0x10, {0x00})->data[0], 0x02);
+  EXPECT_EQ(AnswerTo(unit, 0x20).at(0), 0x03);
+  EXPECT_EQ(AnswerTo(unit, 0x10, {0x10}).at(0), 0x03) << "identify must not change the state";
+  EXPECT_EQ(AnswerTo(unit, 0x10, {0x00}).at(0), 0x02);
   EXPECT_FALSE(unit.UsbControl());
 
   Ask(unit, 0x10, {0x01});
-  const auto restarted = Ask(unit, 0x10, {0x02});
-  ASSERT_TRUE(restarted);
-  EXPECT_EQ(restarted->data[0], 0x00) << "restart: control off, warming up again";
+  EXPECT_EQ(AnswerTo(unit, 0x10, {0x02}).at(0), 0x00) << "restart: control off, warming up again";
   EXPECT_FALSE(unit.UsbControl());
   unit.Step(3000);
   EXPECT_TRUE(unit.WarmedUp());
@@ -130,7 +127,8 @@ TEST(UnitControl, UsbOnOffAndRestartWithWarmUp) {
 
 TEST(UnitParameters, PlausibleDefaultsPerKind) {
   Unit combined;
-  const auto p = Ask(combined, 0x60)->data;
+  const auto p = AnswerTo(combined, 0x60);
+  ASSERT_EQ(p.size(), 30u);
   EXPECT_EQ(p[0], 0x00) << "every channel calibrated, every function on";
   EXPECT_LE(p[1], 127);
   EXPECT_EQ(Word(p, 18), 1200) << "valve 12.00 V";
@@ -140,7 +138,7 @@ TEST(UnitParameters, PlausibleDefaultsPerKind) {
   for (std::size_t at : {6, 8, 14, 16, 20, 24, 26, 28}) EXPECT_GT(Word(p, at), 0) << "byte " << at;
 
   Unit methane(Kind(1));
-  const auto m = Ask(methane, 0x60)->data;
+  const auto m = AnswerTo(methane, 0x60);
   for (std::size_t at : {10, 12, 14, 16}) EXPECT_EQ(Word(m, at), 0) << "no second channel, byte " << at;
 }
 
@@ -152,7 +150,7 @@ TEST(UnitParameters, WordWriteRoundTrip) {
     ASSERT_TRUE(r);
     EXPECT_EQ(r->data, (Bytes{lo, 0xA5, n}));
   }
-  const auto p = Ask(unit, 0x60)->data;
+  const auto p = AnswerTo(unit, 0x60);
   for (std::size_t n = 0; n <= 0x0E; ++n) EXPECT_EQ(Word(p, 2 * n), 0xA510 + static_cast<int>(n)) << n;
 
   const auto before = unit.Words();
@@ -167,7 +165,7 @@ TEST(UnitParameters, SupplySetpointIsAnsweredAndApplied) {
   const auto r = Ask(unit, 0x34, {0x2C, 0x01});
   ASSERT_TRUE(r);
   EXPECT_EQ(r->data, (Bytes{0x2C, 0x01, 0x00}));
-  const auto s = Ask(unit, 0x20)->data;
+  const auto s = AnswerTo(unit, 0x20);
   EXPECT_NEAR(Word(s, 14), 30000, 20) << "sensor supply follows the setpoint, 0.1 mV";
   EXPECT_NEAR(Word(s, 24), 33000, 20) << "channel 2 keeps its own supply";
 }
@@ -176,17 +174,18 @@ TEST(UnitParameters, KeptWordsAreAnsweredWithWhatTheUnitHolds) {
   Unit unit;
   unit.faults().keepWords = true;
   const auto before = unit.Words();
-  const auto r = Ask(unit, 0x90, {0x2C, 0x01, 0x0C});
-  ASSERT_TRUE(r);
-  EXPECT_EQ(Word(r->data, 0), before[0x0C]);
-  EXPECT_EQ(r->data[2], 0x0C);
+  const auto r = AnswerTo(unit, 0x90, {0x2C, 0x01, 0x0C});
+  ASSERT_EQ(r.size(), 3u);
+  EXPECT_EQ(Word(r, 0), before[0x0C]);
+  EXPECT_EQ(r[2], 0x0C);
   EXPECT_EQ(unit.Words(), before);
 }
 
 TEST(UnitStatus, LayoutOfTheCombinedUnit) {
   Unit unit;
   unit.Step(5000);
-  const auto s = Ask(unit, 0x20)->data;
+  const auto s = AnswerTo(unit, 0x20);
+  ASSERT_EQ(s.size(), 32u);
   EXPECT_EQ(s[1], 0x31);
   EXPECT_NEAR(s[2] | (s[3] & 0x0F) << 8, 1200, 3);
   EXPECT_EQ(s[3] & 0x30, 0x10) << "valve regulating";
@@ -203,19 +202,21 @@ TEST(UnitStatus, LayoutOfTheCombinedUnit) {
   for (std::size_t at : {7, 17, 27, 30, 31}) EXPECT_EQ(s[at], 0) << "byte " << at;
 
   Unit single(Kind(13));
-  const auto o = Ask(single, 0x20)->data;
+  const auto o = AnswerTo(single, 0x20);
+  ASSERT_EQ(o.size(), 32u);
   EXPECT_EQ(o[8], 13);
   for (std::size_t at = 18; at <= 26; ++at) EXPECT_EQ(o[at], 0) << "byte " << at;
 }
 
 TEST(UnitStatus, ValuesMoveAndAgreeWithTheCalibration) {
   Unit unit;
-  const auto p = Ask(unit, 0x60)->data;
+  const auto p = AnswerTo(unit, 0x60);
   std::set<int> concentrations, voltages, temperatures;
   bool negative = false;
   for (int second = 0; second < 120; ++second) {
     unit.Step(1000);
-    const auto s = Ask(unit, 0x20)->data;
+    const auto s = AnswerTo(unit, 0x20);
+    ASSERT_EQ(s.size(), 32u);
     const int c = Concentration(Word(s, 10));
     const int v = Word(s, 12);
     EXPECT_EQ(Word(s, 10) & 0x8000, 0) << "no overrange in normal swings";
@@ -241,45 +242,44 @@ TEST(UnitStatus, ThresholdExcessIsLatchedUntilRestart) {
   bool sawExcess = false;
   for (int i = 0; i < 60 && !sawExcess; ++i) {
     unit.Step(500);
-    sawExcess = (Ask(unit, 0x20)->data[9] & 0x10) != 0;
+    sawExcess = (AnswerTo(unit, 0x20).at(9) & 0x10) != 0;
   }
   ASSERT_TRUE(sawExcess);
-  EXPECT_EQ(Ask(unit, 0x20)->data[9] & 0x02, 0x02);
+  EXPECT_EQ(AnswerTo(unit, 0x20).at(9) & 0x02, 0x02);
   Ask(unit, 0x90, {0xFF, 0x3F, 0x04});
-  const auto after = Ask(unit, 0x20)->data[9];
+  const auto after = AnswerTo(unit, 0x20).at(9);
   EXPECT_EQ(after & 0x10, 0);
   EXPECT_EQ(after & 0x02, 0x02) << "the past excess stays shown";
   Ask(unit, 0x10, {0x02});
   unit.Step(3000);
-  EXPECT_EQ(Ask(unit, 0x20)->data[9] & 0x02, 0);
+  EXPECT_EQ(AnswerTo(unit, 0x20).at(9) & 0x02, 0);
 }
 
 TEST(UnitCalibration, ZeroAndSpanTakeTheSensorVoltage) {
   Unit unit;
   unit.Step(4000);
-  ASSERT_EQ(Ask(unit, 0x30, {0xF0})->data, (Bytes{0xF0, 0x00, 0x00, 0x00}));
+  ASSERT_EQ(AnswerTo(unit, 0x30, {0xF0}), (Bytes{0xF0, 0x00, 0x00, 0x00}));
   EXPECT_EQ(unit.Words()[0] & 0x0F, 0x03) << "INIT marks channel 1 not calibrated";
-  EXPECT_EQ(Ask(unit, 0x20)->data[9] & 0x04, 0x04) << "shown as a setup error";
+  EXPECT_EQ(AnswerTo(unit, 0x20).at(9) & 0x04, 0x04) << "shown as a setup error";
 
-  const int voltage = Word(Ask(unit, 0x20)->data, 12);
-  const auto zero = Ask(unit, 0x30, {0x00});
-  ASSERT_TRUE(zero);
-  EXPECT_EQ(zero->data[0], 0x00);
-  EXPECT_EQ(zero->data[1], 0x00);
-  EXPECT_EQ(Word(zero->data, 2), voltage);
+  const int voltage = Word(AnswerTo(unit, 0x20), 12);
+  const auto zero = AnswerTo(unit, 0x30, {0x00});
+  ASSERT_EQ(zero.size(), 4u);
+  EXPECT_EQ(zero[0], 0x00);
+  EXPECT_EQ(zero[1], 0x00);
+  EXPECT_EQ(Word(zero, 2), voltage);
   EXPECT_EQ(unit.Words()[1], voltage);
   EXPECT_EQ(unit.Words()[0] & 0x0F, 0x02);
-  EXPECT_EQ(Concentration(Word(Ask(unit, 0x20)->data, 10)), 0) << "zeroed right now";
+  EXPECT_EQ(Concentration(Word(AnswerTo(unit, 0x20), 10)), 0) << "zeroed right now";
 
   unit.Step(5000);
-  const int later = Word(Ask(unit, 0x20)->data, 12);
+  const int later = Word(AnswerTo(unit, 0x20), 12);
   ASSERT_NE(later, voltage);
-  const auto span = Ask(unit, 0x30, {0x10});
-  EXPECT_EQ(Word(span->data, 2), later);
+  EXPECT_EQ(Word(AnswerTo(unit, 0x30, {0x10}), 2), later);
   EXPECT_EQ(unit.Words()[2], later);
   EXPECT_EQ(unit.Words()[0] & 0x0F, 0x00);
-  EXPECT_EQ(Ask(unit, 0x20)->data[9] & 0x04, 0);
-  EXPECT_EQ(Concentration(Word(Ask(unit, 0x20)->data, 10)), unit.Words()[3]) << "reads the span concentration";
+  EXPECT_EQ(AnswerTo(unit, 0x20).at(9) & 0x04, 0);
+  EXPECT_EQ(Concentration(Word(AnswerTo(unit, 0x20), 10)), unit.Words()[3]) << "reads the span concentration";
 }
 
 TEST(UnitCalibration, SecondChannelUsesItsOwnWords) {
@@ -288,14 +288,14 @@ TEST(UnitCalibration, SecondChannelUsesItsOwnWords) {
   const auto before = unit.Words();
   Ask(unit, 0x30, {0xF1});
   EXPECT_EQ(unit.Words()[0] & 0x0F, 0x0C);
-  const auto zero = Ask(unit, 0x30, {0x01});
-  EXPECT_EQ(Word(zero->data, 2), Word(Ask(unit, 0x20)->data, 22));
-  EXPECT_EQ(unit.Words()[5], Word(zero->data, 2));
+  const int zero = Word(AnswerTo(unit, 0x30, {0x01}), 2);
+  EXPECT_EQ(zero, Word(AnswerTo(unit, 0x20), 22));
+  EXPECT_EQ(unit.Words()[5], zero);
   EXPECT_EQ(unit.Words()[1], before[1]);
   EXPECT_EQ(unit.Words()[0] & 0x0F, 0x08);
   unit.Step(5000);
-  const auto span = Ask(unit, 0x30, {0x11});
-  EXPECT_EQ(unit.Words()[6], Word(span->data, 2));
+  const int span = Word(AnswerTo(unit, 0x30, {0x11}), 2);
+  EXPECT_EQ(unit.Words()[6], span);
   EXPECT_EQ(unit.Words()[2], before[2]);
   EXPECT_EQ(unit.Words()[0] & 0x0F, 0x00);
 }
@@ -307,26 +307,26 @@ TEST(UnitCalibration, ErrorsLeaveTheWords) {
     unit.faults().calibrationError = flags;
     const auto before = unit.Words();
     for (std::uint8_t op : {0x00, 0x10, 0x01, 0x11, 0xF0, 0xF1}) {
-      const auto r = Ask(unit, 0x30, {op});
-      ASSERT_TRUE(r);
-      EXPECT_EQ(r->data[0], op);
-      EXPECT_EQ(r->data[1], flags);
+      const auto r = AnswerTo(unit, 0x30, {op});
+      ASSERT_EQ(r.size(), 4u);
+      EXPECT_EQ(r[0], op);
+      EXPECT_EQ(r[1], flags);
     }
     EXPECT_EQ(unit.Words(), before) << "flags " << int(flags);
   }
   Unit methane(Kind(1));
   const auto before = methane.Words();
-  EXPECT_EQ(Ask(methane, 0x30, {0x01})->data[1], 0x10) << "no second sensor fitted";
-  EXPECT_EQ(Ask(methane, 0x30, {0xF1})->data[1], 0x10);
-  EXPECT_NE(Ask(methane, 0x30, {0x20})->data[1], 0) << "no such operation";
+  EXPECT_EQ(AnswerTo(methane, 0x30, {0x01}).at(1), 0x10) << "no second sensor fitted";
+  EXPECT_EQ(AnswerTo(methane, 0x30, {0xF1}).at(1), 0x10);
+  EXPECT_NE(AnswerTo(methane, 0x30, {0x20}).at(1), 0) << "no such operation";
   EXPECT_EQ(methane.Words(), before);
 }
 
 TEST(UnitEeprom, SuccessOrFailure) {
   Unit unit;
-  EXPECT_EQ(Ask(unit, 0xA0)->data, Bytes{0x00});
+  EXPECT_EQ(AnswerTo(unit, 0xA0), Bytes{0x00});
   unit.faults().eepromFailure = true;
-  EXPECT_NE(Ask(unit, 0xA0)->data[0], 0);
+  EXPECT_NE(AnswerTo(unit, 0xA0).at(0), 0);
 }
 
 TEST(UnitReceiver, GivesUpAStalledFrame) {

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <optional>
+#include <sstream>
+#include <stdexcept>
 #include <vector>
 
 #include "sim/unit.h"
@@ -72,10 +74,23 @@ inline std::vector<Reply> Answers(Unit& unit, std::uint8_t command, Bytes data =
   return SplitFrames(unit.TakeOutput());
 }
 
-inline int Word(const Bytes& d, std::size_t at) { return d[at] | d[at + 1] << 8; }
+// The data of the one answer to a request. No answer throws: the test fails
+// there, and the program goes on to the next.
+inline Bytes AnswerTo(Unit& unit, std::uint8_t command, Bytes data = {}) {
+  auto reply = Ask(unit, command, std::move(data));
+  if (!reply) {
+    std::ostringstream what;
+    what << "no answer to request 0x" << std::hex << int(command);
+    throw std::runtime_error(what.str());
+  }
+  return std::move(reply->data);
+}
+
+// Little-endian fields; reading past the data throws, as above.
+inline int Word(const Bytes& d, std::size_t at) { return d.at(at) | d.at(at + 1) << 8; }
 
 inline std::uint32_t Le32(const Bytes& d, std::size_t at) {
-  return d[at] | d[at + 1] << 8 | d[at + 2] << 16 | static_cast<std::uint32_t>(d[at + 3]) << 24;
+  return d.at(at) | d.at(at + 1) << 8 | d.at(at + 2) << 16 | static_cast<std::uint32_t>(d.at(at + 3)) << 24;
 }
 
 }  // namespace zhv::sim::test

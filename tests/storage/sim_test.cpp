@@ -1,71 +1,46 @@
 // Every storage job tick by tick against the simulated unit in-process: whole
 // read-outs compared record by record with the unit's buffer, the unit's
 // faults, and the clock, set-up and divider reaching the unit.
-#include <gtest/gtest.h>
+#include <array>
+#include <vector>
 
-#include <memory>
-
-#include "app/tool.h"
-#include "exchange/startup.h"
-#include "platform/fakes.h"
-#include "sim/port.h"
 #include "storage/records.h"
+#include "tests/fixture.h"
 
-namespace zhv {
+namespace zhv::test {
 namespace {
 
 const std::string kFile = "/data/unit.csv";
 
 // Equal texts, or the first line where they part (a whole buffer is too long to print).
-::testing::AssertionResult SameText(const std::string& actual, const std::string& expected) {
-  if (actual == expected) return ::testing::AssertionSuccess();
+testing::AssertionResult SameText(const std::string& actual, const std::string& expected) {
+  if (actual == expected) return testing::AssertionSuccess();
   std::size_t at = 0, line = 1;
   while (at < actual.size() && at < expected.size() && actual[at] == expected[at]) line += actual[at++] == '\n';
   const auto around = [at](const std::string& text) {
     const std::size_t from = text.rfind('\n', at == 0 ? 0 : at - 1);
     return text.substr(from == std::string::npos ? 0 : from + 1, 160);
   };
-  return ::testing::AssertionFailure() << "sizes " << actual.size() << " and " << expected.size()
-                                       << ", first difference in line " << line << ":\n  actual:   "
-                                       << around(actual) << "\n  expected: " << around(expected);
+  return testing::AssertionFailure() << "sizes " << actual.size() << " and " << expected.size()
+                                     << ", first difference in line " << line << ":\n  actual:   "
+                                     << around(actual) << "\n  expected: " << around(expected);
 }
 
-struct SimJobs : ::testing::Test {
-  sim::Unit unit;
-  sim::SimPort port{unit};
-  fake::Services s;
-  std::unique_ptr<Tool> tool;
-
-  Tool& t() { return *tool; }
-
-  // Connects to a fresh unit and takes USB control, so the storage buttons work.
-  void Start(sim::Options o = {}) {
-    o.warmUpMs = 0;
-    unit = sim::Unit(o);
-    s.ports.list = {{"Simulated unit", "Simulated unit (SIM1)"}};
-    tool = std::make_unique<Tool>(s.platform(port));
-    FormCreate(t());
-    t().f.ListView1.SetSelected(0);
-    t().f.ListView1.DblClick();
-    ASSERT_EQ(t().r.portOpen, 1);
-    Tick(300);
-    t().f.Button102.Click();
-    ASSERT_TRUE(TickUntil([this] { return t().f.Button1030.Enabled() && t().r.pending == 0; }, 500));
-    ASSERT_EQ(t().r.referenceYear, 2020);
-  }
-  void Tick(int n = 1) {
-    for (int i = 0; i < n && t().f.Timer1.Enabled(); ++i) {
-      port.Step(static_cast<std::uint32_t>(t().f.Timer1.Interval()));
-      t().f.Timer1.OnTimer();
-    }
+class SimJobs : public SimTest {
+ protected:
+  // Under USB control, so the storage buttons work, and the storage status read.
+  void StartStorage(sim::Options o = UnitOptions()) {
+    ASSERT_NO_FATAL_FAILURE(Start(o));
+    ASSERT_TRUE(TickUntil([this] { return t().f.Button1030.Enabled() && poll().pending == Pending::None; }, 500));
+    ASSERT_EQ(t().exchange.jobs.referenceYear, 2020);
   }
   template <class F>
   bool TickUntil(F done, int limit) {
-    for (int i = 0; i < limit; ++i) {
-      if (done()) return true;
-      Tick();
-    }
+    for (int i = 0; i < limit && !done(); ++i) Tick();
     return done();
+  }
+  bool UntilNothingPending(int limit = 100) {
+    return TickUntil([this] { return poll().pending == Pending::None; }, limit);
   }
 
   std::vector<sim::RecordBytes> Buffer(std::size_t from, std::size_t count) {
@@ -88,14 +63,14 @@ struct SimJobs : ::testing::Test {
     f.Button10310.Click();
     mode.SetChecked(true);
     f.Button1030.Click();
-    if (t().r.pending != 22) return false;
-    return TickUntil([this] { return t().r.pending == 0; }, limit);
+    if (poll().pending != Pending::Storage) return false;
+    return UntilNothingPending(limit);
   }
   const std::string& File() { return s.file.disk[kFile]; }
 };
 
 TEST_F(SimJobs, WholeBufferSequentiallyIntoTheSpreadsheetFreesTheBuffer) {
-  Start();
+  ASSERT_NO_FATAL_FAILURE(StartStorage());
   const auto records = Buffer(0, unit.StoredRecords());
   ASSERT_EQ(records.size(), 1280u);
   ASSERT_TRUE(ReadOut(t().f.RadioButton10321, Layout::Spreadsheet));
@@ -106,9 +81,9 @@ TEST_F(SimJobs, WholeBufferSequentiallyIntoTheSpreadsheetFreesTheBuffer) {
 }
 
 TEST_F(SimJobs, AddressedReadOutOfTheWholeBufferIntoReadableTextFreesNothing) {
-  sim::Options o;
+  sim::Options o = UnitOptions();
   o.storage.records = 100;
-  Start(o);
+  ASSERT_NO_FATAL_FAILURE(StartStorage(o));
   const auto records = Buffer(0, 100);
   t().f.Edit10320.SetText("100");
   t().f.Edit10330.SetText("8006000");
@@ -119,9 +94,9 @@ TEST_F(SimJobs, AddressedReadOutOfTheWholeBufferIntoReadableTextFreesNothing) {
 }
 
 TEST_F(SimJobs, AddressedReadOutPastTheLastRecordEndsWithWhatThereIs) {
-  sim::Options o;
+  sim::Options o = UnitOptions();
   o.storage.records = 20;
-  Start(o);
+  ASSERT_NO_FATAL_FAILURE(StartStorage(o));
   t().f.Edit10320.SetText("500");
   t().f.Edit10330.SetText("8006100");  // record 16
   ASSERT_TRUE(ReadOut(t().f.RadioButton10323, Layout::Spreadsheet));
@@ -129,24 +104,24 @@ TEST_F(SimJobs, AddressedReadOutPastTheLastRecordEndsWithWhatThereIs) {
 }
 
 TEST_F(SimJobs, CountedSequentialReadOutTakesWholeBlocks) {
-  sim::Options o;
+  sim::Options o = UnitOptions();
   o.storage.blockRecords = 4;
-  Start(o);
+  ASSERT_NO_FATAL_FAILURE(StartStorage(o));
   const auto records = Buffer(0, 8);
   t().f.Edit10320.SetText("5");
   ASSERT_TRUE(ReadOut(t().f.RadioButton10322, Layout::Spreadsheet));
   EXPECT_TRUE(SameText(File(), Expected(records, Layout::Spreadsheet)));
-  EXPECT_EQ(t().r.recordsRemaining, -3);
+  EXPECT_EQ(t().exchange.jobs.readOut.recordsRemaining, -3);
   EXPECT_EQ(unit.StoredRecords(), 1280u - 8);
 }
 
 // The count byte names 17 more records than the frame carries: only records that
 // arrived are written, and none is skipped or lost.
 TEST_F(SimJobs, OvercountingUnitLosesNothing) {
-  sim::Options o;
+  sim::Options o = UnitOptions();
   o.storage.records = 60;
   o.faults.overcount = true;
-  Start(o);
+  ASSERT_NO_FATAL_FAILURE(StartStorage(o));
   const auto records = Buffer(0, 60);
   t().f.Edit10320.SetText("60");
   t().f.Edit10330.SetText("8006000");
@@ -159,13 +134,14 @@ TEST_F(SimJobs, OvercountingUnitLosesNothing) {
 }
 
 TEST_F(SimJobs, UnitGoneQuietMidReadOutIsAskedAgainUntilTheOperatorResets) {
-  sim::Options o;
+  sim::Options o = UnitOptions();
   o.faults.silentAfterBlocks = 3;
-  Start(o);
+  ASSERT_NO_FATAL_FAILURE(StartStorage(o));
   const auto records = Buffer(0, 24);
   EXPECT_FALSE(ReadOut(t().f.RadioButton10321, Layout::Spreadsheet, 2000));
   int acknowledgements = 0;
-  for (const sim::WrittenFrame& w : port.Written()) acknowledgements += w.bytes[2] == 0x48;
+  for (const sim::WrittenFrame& w : port.Written())
+    acknowledgements += w.bytes.size() > 2 && w.bytes[2] == cat::kAckBlock;
   EXPECT_GT(acknowledgements, 50);  // the third block's, asked again without limit
   t().f.Button1.Click();
   EXPECT_FALSE(s.file.open);
@@ -175,9 +151,9 @@ TEST_F(SimJobs, UnitGoneQuietMidReadOutIsAskedAgainUntilTheOperatorResets) {
 }
 
 TEST_F(SimJobs, UnplugMidReadOutKeepsEveryRecordReceived) {
-  sim::Options o;
+  sim::Options o = UnitOptions();
   o.faults.hangUpAfterBlocks = 5;
-  Start(o);
+  ASSERT_NO_FATAL_FAILURE(StartStorage(o));
   t().f.Edit10320.SetText("1000");
   t().f.Edit10330.SetText("8006000");
   ASSERT_TRUE(ReadOut(t().f.RadioButton10323, Layout::Spreadsheet, 2000));  // ended by the unplug
@@ -188,38 +164,38 @@ TEST_F(SimJobs, UnplugMidReadOutKeepsEveryRecordReceived) {
   EXPECT_TRUE(SameText(File(), Expected(Buffer(0, 80), Layout::Spreadsheet)));
   EXPECT_EQ(t().f.Panel1030.Text(), "Чтение прервано, записано записей: 80");
   EXPECT_TRUE(t().f.Button10310.Enabled());
-  EXPECT_EQ(t().r.readOutFlags & 0x30, 0);
+  EXPECT_FALSE(t().exchange.ReadOutRunning());
 }
 
 TEST_F(SimJobs, ClockSetupAndDividerReachTheUnit) {
-  sim::Options o;
+  sim::Options o = UnitOptions();
   o.storage.setupAltAnswer = true;
-  Start(o);
+  ASSERT_NO_FATAL_FAILURE(StartStorage(o));
   TForm1& f = t().f;
   const char* entry[] = {"02", "03", "2025", "04", "05", "06"};
   Control* edits[] = {&f.Edit10221, &f.Edit10222, &f.Edit10223, &f.Edit10224, &f.Edit10225, &f.Edit10226};
   for (int i = 0; i < 6; ++i) edits[i]->SetText(entry[i]);
   f.Button10221.Click();
-  ASSERT_TRUE(TickUntil([&] { return t().r.pending == 0; }, 100));
+  ASSERT_TRUE(UntilNothingPending());
   const LocalDateTime now = unit.ClockNow();
   EXPECT_EQ((std::array<int, 5>{now.year, now.month, now.day, now.hour, now.minute}),
             (std::array<int, 5>{2025, 3, 2, 4, 5}));
 
   f.CheckBox10236.SetChecked(true);
   f.Button10230.Click();
-  ASSERT_TRUE(TickUntil([&] { return t().r.pending == 0; }, 100));  // answered with 0x0E
+  ASSERT_TRUE(UntilNothingPending());  // answered with the alternative frame
   EXPECT_EQ(unit.StoredRecords(), 0u);
 
   f.Edit1024.SetText("7000");
   f.Button10241.Click();
-  ASSERT_TRUE(TickUntil([&] { return t().r.pending == 0; }, 100));
+  ASSERT_TRUE(UntilNothingPending());
   EXPECT_EQ(unit.Divider(), 7000);
   f.Edit1024.SetText("");
   f.Button10242.Click();
-  ASSERT_TRUE(TickUntil([&] { return t().r.pending == 0; }, 100));
+  ASSERT_TRUE(UntilNothingPending());
   EXPECT_EQ(f.Edit1024.Text(), "7000");
   EXPECT_TRUE(f.Button10242.Enabled());
 }
 
 }  // namespace
-}  // namespace zhv
+}  // namespace zhv::test

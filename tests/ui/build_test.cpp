@@ -16,7 +16,6 @@
 #include <QTimer>
 #include <QValueAxis>
 
-#include "ui/qt/ChartPane.h"
 #include "view_fixture.h"
 
 namespace zhv::test {
@@ -40,7 +39,7 @@ class BuildTest : public ViewTest {
         EXPECT_EQ(view->windowTitle(), text);
         return;
       case Kind::PageControl:
-        ASSERT_NE(Tabs(), nullptr);
+        EXPECT_NO_THROW(Tabs());
         return;
       case Kind::TabSheet: {
         ASSERT_NE(w, nullptr) << name;
@@ -150,44 +149,43 @@ TEST_F(BuildTest, WindowIsFixedSizeWithTheCaptionAndSixTabs) {
 }
 
 TEST_F(BuildTest, ControlsOfTheDescriptionStandAsDesigned) {
-  auto* edit104 = Find<QLineEdit>("Edit104");
-  ASSERT_TRUE(edit104);
+  auto* edit104 = Get<QLineEdit>("Edit104");
   EXPECT_EQ(edit104->text(), "00000");  // max 2, but the program's text is shown whole
   EXPECT_TRUE(edit104->isReadOnly());
 
-  EXPECT_TRUE(Find<QPushButton>("Button224")->isEnabled());
+  EXPECT_TRUE(Get<QPushButton>("Button224")->isEnabled());
   for (const char* eeprom : {"Button124", "Button324", "Button334", "Button354", "Button364",
                              "Button424", "Button524"}) {
-    EXPECT_FALSE(Find<QPushButton>(eeprom)->isEnabledTo(view.get())) << eeprom;
-    EXPECT_EQ(Find<QPushButton>(eeprom)->text(), QString::fromUtf8("Перезапись EEPROM"));
+    EXPECT_FALSE(Get<QPushButton>(eeprom)->isEnabledTo(view.get())) << eeprom;
+    EXPECT_EQ(Get<QPushButton>(eeprom)->text(), QString::fromUtf8("Перезапись EEPROM"));
   }
-  EXPECT_EQ(Find<QLabel>("Panel10110")->text(), QString::fromUtf8("RealTimeClock норма"));
-  EXPECT_EQ(Find<QLabel>("Panel10113")->text(), "");
-  EXPECT_EQ(Find<QLabel>("Labe10123")->text(), ":");
-  auto* check1 = Find<QCheckBox>("CheckBox1");
+  const std::pair<const char*, const char*> labels[] = {
+      {"Panel10110", "RealTimeClock норма"}, {"Panel10113", ""}, {"Labe10123", ":"},
+      {"Panel102", "нет подключения к сети"}, {"Panel502", ""},
+  };
+  for (auto [name, text] : labels) EXPECT_EQ(Get<QLabel>(name)->text(), QString::fromUtf8(text)) << name;
+  auto* check1 = Get<QCheckBox>("CheckBox1");
   EXPECT_TRUE(check1->isChecked());
   EXPECT_EQ(check1->text(), QString::fromUtf8("нет отображения при чтении  данных модуля сохранения"));
-  auto* edit10330 = Find<QLineEdit>("Edit10330");
+  auto* edit10330 = Get<QLineEdit>("Edit10330");
   EXPECT_EQ(edit10330->text(), "0800B000");
   EXPECT_FALSE(edit10330->isReadOnly());
 
-  auto* pass = Find<QLineEdit>("Edit125");
+  auto* pass = Get<QLineEdit>("Edit125");
   EXPECT_FALSE(pass->isVisibleTo(view.get()));
   EXPECT_FALSE(pass->isEnabledTo(view.get()));
   EXPECT_EQ(pass->text(), QString::fromUtf8("Пароль?"));
-  EXPECT_EQ(Find<QLabel>("Label1122")->text().front(), QChar('o'));  // a Latin o
-  EXPECT_TRUE(Find<QGroupBox>("GroupBox121")->title().contains(QString::fromUtf8("0х01")));
-  EXPECT_TRUE(Find<QLabel>("Label1010")->text().endsWith(' '));
-  EXPECT_EQ(Find<QLabel>("Panel102")->text(), QString::fromUtf8("нет подключения к сети"));
-  EXPECT_EQ(Find<QLabel>("Panel502")->text(), "");
-  EXPECT_EQ(Find<QGroupBox>("GroupBox220")->title(), QString::fromUtf8("Газовая настройка сенсора"));
-  EXPECT_EQ(Find<QGroupBox>("GroupBox120")->title(), "");
-  EXPECT_TRUE(Find<QCheckBox>("CheckBox1211")->isChecked());
-  EXPECT_TRUE(Find<QRadioButton>("RadioButton103111")->isChecked());
-  EXPECT_FALSE(Find<QRadioButton>("RadioButton103112")->isChecked());
-  EXPECT_TRUE(Find<QRadioButton>("RadioButton10321")->isChecked());
-  EXPECT_EQ(Find<QProgressBar>("ProgressBar1")->maximum(), 350);
-  EXPECT_FALSE(Find<QProgressBar>("ProgressBar1")->isTextVisible()) << "designed empty, no \"0%\"";
+  EXPECT_TRUE(Get<QLabel>("Label1122")->text().startsWith(QChar('o')));  // a Latin o
+  EXPECT_TRUE(Get<QGroupBox>("GroupBox121")->title().contains(QString::fromUtf8("0х01")));
+  EXPECT_TRUE(Get<QLabel>("Label1010")->text().endsWith(' '));
+  EXPECT_EQ(Get<QGroupBox>("GroupBox220")->title(), QString::fromUtf8("Газовая настройка сенсора"));
+  EXPECT_EQ(Get<QGroupBox>("GroupBox120")->title(), "");
+  const std::pair<const char*, bool> marks[] = {
+      {"CheckBox1211", true}, {"RadioButton103111", true}, {"RadioButton103112", false}, {"RadioButton10321", true},
+  };
+  for (auto [name, checked] : marks) EXPECT_EQ(Get<QAbstractButton>(name)->isChecked(), checked) << name;
+  EXPECT_EQ(Get<QProgressBar>("ProgressBar1")->maximum(), 350);
+  EXPECT_FALSE(Get<QProgressBar>("ProgressBar1")->isTextVisible()) << "designed empty, no \"0%\"";
 }
 
 TEST_F(BuildTest, TheSecondSensorTabLacksTheFirstOnesExtras) {
@@ -201,8 +199,7 @@ TEST_F(BuildTest, TheSecondSensorTabLacksTheFirstOnesExtras) {
 }
 
 TEST_F(BuildTest, PortListIsAReportWithThreeColumns) {
-  auto* table = Find<QTableWidget>("ListView1");
-  ASSERT_TRUE(table);
+  auto* table = Get<QTableWidget>("ListView1");
   ASSERT_EQ(table->columnCount(), 3);
   EXPECT_EQ(table->horizontalHeaderItem(0)->text(), QString::fromUtf8("Устройство"));
   EXPECT_EQ(table->horizontalHeaderItem(1)->text(), QString::fromUtf8("Номер COM"));
@@ -224,33 +221,37 @@ TEST_F(BuildTest, ChartsHaveARedSeriesAndNoLegend) {
     EXPECT_FALSE(pane->Series()->pointsVisible()) << name;
     EXPECT_EQ(pane->chart()->axes(Qt::Vertical).front(), pane->LeftAxis()) << name;
   }
-  EXPECT_EQ(dynamic_cast<ChartPane*>(Find<QWidget>("Chart110"))->Title()->text(),
+  EXPECT_EQ(Pane("Chart110")->Title()->text(),
             QString::fromUtf8("     Концентрация"));
   // The chart's own controls stand inside it.
-  EXPECT_EQ(Find<QWidget>("CheckBox110")->parentWidget(), Find<QWidget>("Chart110"));
-  EXPECT_EQ(Find<QWidget>("Edit120")->parentWidget(), Find<QWidget>("Chart120"));
+  EXPECT_EQ(Get<QWidget>("CheckBox110")->parentWidget(), Find<QWidget>("Chart110"));
+  EXPECT_EQ(Get<QWidget>("Edit120")->parentWidget(), Find<QWidget>("Chart120"));
 }
 
 TEST(ChartPictures, BecomePrintfFormats) {
-  EXPECT_EQ(ChartPane::LabelFormat("0.000"), "%.3f");
-  EXPECT_EQ(ChartPane::LabelFormat("0.00"), "%.2f");
-  EXPECT_EQ(ChartPane::LabelFormat("0000"), "%04.0f");
-  EXPECT_EQ(ChartPane::LabelFormat("000"), "%03.0f");
-  EXPECT_EQ(ChartPane::LabelFormat("00"), "%02.0f");
-  EXPECT_EQ(ChartPane::LabelFormat("0"), "%.0f");
-  EXPECT_EQ(ChartPane::LabelFormat("00.00"), "%05.2f");
+  const std::pair<const char*, const char*> cases[] = {
+      {"0.000", "%.3f"}, {"0.00", "%.2f"}, {"0000", "%04.0f"}, {"000", "%03.0f"},
+      {"00", "%02.0f"},  {"0", "%.0f"},    {"00.00", "%05.2f"},
+  };
+  for (auto [picture, format] : cases) EXPECT_EQ(ChartPane::LabelFormat(picture), format) << picture;
 }
 
 TEST(ChartPictures, TicksKeepTheirSeparationInTheRoomThereIs) {
-  // 160 pixels of 16-pixel labels: six intervals at separation 1, three at 100.
-  EXPECT_DOUBLE_EQ(ChartPane::TickInterval(-1, 5, 1, 160, 16), 1);
-  EXPECT_DOUBLE_EQ(ChartPane::TickInterval(0, 4, 1, 160, 16), 1);
-  EXPECT_DOUBLE_EQ(ChartPane::TickInterval(0, 4, 1, 320, 16), 0.5);
-  EXPECT_DOUBLE_EQ(ChartPane::TickInterval(-10, 200, 50, 160, 16), 100);
-  EXPECT_DOUBLE_EQ(ChartPane::TickInterval(0, 10, 100, 160, 16), 5);
-  // Less room, fewer labels; never fewer than two intervals.
-  EXPECT_DOUBLE_EQ(ChartPane::TickInterval(0, 4, 1, 80, 16), 2);
-  EXPECT_DOUBLE_EQ(ChartPane::TickInterval(0, 10000, 1, 0, 16), 5000);
+  const struct {
+    double min, max;
+    int separation, room, label;
+    double interval;
+  } cases[] = {
+      // 160 pixels of 16-pixel labels: six intervals at separation 1, three at 100.
+      {-1, 5, 1, 160, 16, 1}, {0, 4, 1, 160, 16, 1}, {0, 4, 1, 320, 16, 0.5}, {-10, 200, 50, 160, 16, 100},
+      {0, 10, 100, 160, 16, 5},
+      // Less room, fewer labels; never fewer than two intervals.
+      {0, 4, 1, 80, 16, 2}, {0, 10000, 1, 0, 16, 5000},
+  };
+  for (const auto& c : cases) {
+    EXPECT_DOUBLE_EQ(ChartPane::TickInterval(c.min, c.max, c.separation, c.room, c.label), c.interval)
+        << c.min << ".." << c.max << " in " << c.room;
+  }
 }
 
 }  // namespace

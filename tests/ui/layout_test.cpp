@@ -13,7 +13,6 @@
 #include <map>
 #include <vector>
 
-#include "ui/qt/ChartPane.h"
 #include "ui/qt/PanelLabel.h"
 #include "view_fixture.h"
 
@@ -35,7 +34,7 @@ class LayoutTest : public ViewTest {
     for (const Control* c : form.All()) {
       const Control* sheet = TabOf(c);
       if (!sheet || sheet == c || sheet->GetCell().col != tab || c->GetKind() == Kind::Series) continue;
-      QWidget* w = Find<QWidget>(c->Name());
+      QWidget* w = Get<QWidget>(c->Name());
       out[w->parentWidget()].push_back({c, w});
     }
     return out;
@@ -50,6 +49,7 @@ class LayoutTest : public ViewTest {
                (w->width() - static_cast<QLabel*>(w)->contentsRect().width());
       case Kind::Panel: {
         auto* panel = dynamic_cast<PanelLabel*>(w);
+        if (!panel) throw std::runtime_error(std::string(c.Name()) + " is no panel");
         return QFontMetrics(panel->DrawingFont()).horizontalAdvance(panel->text()) +
                (w->width() - panel->contentsRect().width());
       }
@@ -203,15 +203,14 @@ TEST_F(LayoutTest, TheLongestTextsOfTheToolStillFit) {
 TEST_F(LayoutTest, ThePortColumnsShowWithoutScrolling) {
   FillWithValues();
   ShowTab(0);
-  auto* table = Find<QTableWidget>("ListView1");
+  auto* table = Get<QTableWidget>("ListView1");
   EXPECT_FALSE(table->horizontalScrollBar()->isVisible());
 }
 
 TEST_F(LayoutTest, ChartTitlesStandAtTheLeft) {
   ShowTab(1);
   for (const char* name : {"Chart110", "Chart120"}) {
-    auto* pane = dynamic_cast<ChartPane*>(Find<QWidget>(name));
-    EXPECT_LT(pane->Title()->geometry().left(), 8) << name;
+    EXPECT_LT(Pane(name)->Title()->geometry().left(), 8) << name;
   }
 }
 

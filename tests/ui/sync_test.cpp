@@ -18,7 +18,6 @@
 #include <QValueAxis>
 #include <string>
 
-#include "ui/qt/ChartPane.h"
 #include "view_fixture.h"
 
 namespace zhv::test {
@@ -45,8 +44,6 @@ class SyncTest : public ViewTest {
   static void Type(QWidget* w, const QString& text) {
     for (QChar ch : text) Key(w, ch.toUpper().unicode(), QString(ch));
   }
-
-  ChartPane* Pane(const char* name) { return dynamic_cast<ChartPane*>(Find<QWidget>(name)); }
 };
 
 TEST_F(SyncTest, TextsColoursAndStatesReachTheirWidgetsOnFlush) {
@@ -61,39 +58,39 @@ TEST_F(SyncTest, TextsColoursAndStatesReachTheirWidgetsOnFlush) {
   form.Label1051.SetText("совмещенный CH4/CO");
   form.GroupBox220.SetText("Газ");
 
-  auto* panel = Find<QLabel>("Panel1");
+  auto* panel = Get<QLabel>("Panel1");
   EXPECT_EQ(panel->text(), "") << "nothing is drawn before the flush";
   view->Flush();
   EXPECT_EQ(panel->text(), U("Открыт порт COM7"));
   EXPECT_EQ(panel->palette().color(QPalette::Window), QColor(192, 220, 192));
-  EXPECT_EQ(Find<QLabel>("Panel101")->palette().color(QPalette::Active, QPalette::WindowText),
+  EXPECT_EQ(Get<QLabel>("Panel101")->palette().color(QPalette::Active, QPalette::WindowText),
             QColor(255, 0, 0));
-  EXPECT_TRUE(Find<QPushButton>("Button102")->isEnabledTo(view.get()));
-  EXPECT_FALSE(Find<QLineEdit>("Edit104")->isReadOnly());
-  EXPECT_TRUE(Find<QLineEdit>("Edit125")->isVisibleTo(view.get()));
-  EXPECT_EQ(Find<QLineEdit>("Edit125")->echoMode(), QLineEdit::Password);
-  EXPECT_FALSE(Find<QLineEdit>("Edit341")->isEnabledTo(view.get())) << "a disabled group disables its fields";
-  EXPECT_EQ(Find<QLabel>("Label1051")->text(), U("совмещенный CH4/CO"));
-  EXPECT_EQ(Find<QGroupBox>("GroupBox220")->title(), U("Газ"));
+  EXPECT_TRUE(Get<QPushButton>("Button102")->isEnabledTo(view.get()));
+  EXPECT_FALSE(Get<QLineEdit>("Edit104")->isReadOnly());
+  EXPECT_TRUE(Get<QLineEdit>("Edit125")->isVisibleTo(view.get()));
+  EXPECT_EQ(Get<QLineEdit>("Edit125")->echoMode(), QLineEdit::Password);
+  EXPECT_FALSE(Get<QLineEdit>("Edit341")->isEnabledTo(view.get())) << "a disabled group disables its fields";
+  EXPECT_EQ(Get<QLabel>("Label1051")->text(), U("совмещенный CH4/CO"));
+  EXPECT_EQ(Get<QGroupBox>("GroupBox220")->title(), U("Газ"));
 
   form.Panel1.SetColour(clr::BtnFace);
   form.Edit125.SetPasswordChar(0);
   view->Flush();
   EXPECT_EQ(panel->palette().color(QPalette::Window), QApplication::palette().color(QPalette::Button));
-  EXPECT_EQ(Find<QLineEdit>("Edit125")->echoMode(), QLineEdit::Normal);
+  EXPECT_EQ(Get<QLineEdit>("Edit125")->echoMode(), QLineEdit::Normal);
 }
 
 TEST_F(SyncTest, ChangesAreFlushedOnceFromTheEventLoop) {
   form.Edit1.SetText("17");
   form.Edit2.SetText("4");
-  EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), "0");
+  EXPECT_EQ(Get<QLineEdit>("Edit1")->text(), "0");
   app_.processEvents();
-  EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), "17");
-  EXPECT_EQ(Find<QLineEdit>("Edit2")->text(), "4");
+  EXPECT_EQ(Get<QLineEdit>("Edit1")->text(), "17");
+  EXPECT_EQ(Get<QLineEdit>("Edit2")->text(), "4");
   EXPECT_TRUE(form.TakeDirty().empty());
   form.Edit1.SetText("18");  // the next change is flushed again
   app_.processEvents();
-  EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), "18");
+  EXPECT_EQ(Get<QLineEdit>("Edit1")->text(), "18");
 }
 
 TEST_F(SyncTest, TabsFollowTheirVisibilityAndTheActivePage) {
@@ -123,7 +120,7 @@ TEST_F(SyncTest, TabsFollowTheirVisibilityAndTheActivePage) {
 
 TEST_F(SyncTest, TraceWindowKeepsItsLinesAndTopIndex) {
   Show(0);
-  auto* list = Find<QListWidget>("ListBox1");
+  auto* list = Get<QListWidget>("ListBox1");
   for (int i = 0; i < 100; ++i) form.ListBox1.AddItem("line " + std::to_string(i));
   form.ListBox1.SetTopIndex(40);
   view->Flush();
@@ -151,7 +148,7 @@ TEST_F(SyncTest, TraceWindowScrollsWhenItsTabIsShownAgain) {
   form.ListBox1.SetTopIndex(45);
   view->Flush();
   Show(0);
-  EXPECT_EQ(Find<QListWidget>("ListBox1")->indexAt(QPoint(3, 3)).row(), 45);
+  EXPECT_EQ(Get<QListWidget>("ListBox1")->indexAt(QPoint(3, 3)).row(), 45);
 }
 
 TEST_F(SyncTest, PortListShowsRowsAndSelection) {
@@ -163,7 +160,7 @@ TEST_F(SyncTest, PortListShowsRowsAndSelection) {
   form.ListView1.SetSubItem(row, 1, "Занят");
   form.ListView1.SetSelected(1);
   view->Flush();
-  auto* table = Find<QTableWidget>("ListView1");
+  auto* table = Get<QTableWidget>("ListView1");
   ASSERT_EQ(table->rowCount(), 2);
   EXPECT_EQ(table->item(0, 0)->text(), "USB Serial Port");
   EXPECT_EQ(table->item(0, 1)->text(), "COM7");
@@ -192,7 +189,8 @@ TEST_F(SyncTest, DoubleClickOnAPortSelectsItThenCallsTheHandler) {
     selectedAtCall = form.ListView1.Selected();
   };
   Show(0);
-  auto* table = Find<QTableWidget>("ListView1");
+  auto* table = Get<QTableWidget>("ListView1");
+  ASSERT_EQ(table->rowCount(), 2);
   const QPoint at = table->visualItemRect(table->item(1, 0)).center();
   QWidget* viewport = table->viewport();
   for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
@@ -296,7 +294,7 @@ TEST_F(SyncTest, AxisChangesNeverPassThroughThousandsOfTicks) {
 }
 
 TEST_F(SyncTest, TimerFollowsTheModelAndTicksTheHandler) {
-  auto* timer = view->findChild<QTimer*>("Timer1");
+  auto* timer = Get<QTimer>("Timer1");
   int ticks = 0;
   form.Timer1.OnTimer = [&] { ++ticks; };
   form.Timer1.SetInterval(100);
@@ -324,19 +322,19 @@ TEST_F(SyncTest, TimerFollowsTheModelAndTicksTheHandler) {
 TEST_F(SyncTest, ButtonPressCallsItsHandlerOnce) {
   int calls = 0;
   form.Button1.OnClick = [&] { ++calls; };
-  Find<QPushButton>("Button1")->click();
+  Get<QPushButton>("Button1")->click();
   EXPECT_EQ(calls, 1);
 
   int disabledCalls = 0;
   form.Button101.OnClick = [&] { ++disabledCalls; };
-  Find<QPushButton>("Button101")->click();  // disabled as designed
+  Get<QPushButton>("Button101")->click();  // disabled as designed
   EXPECT_EQ(disabledCalls, 0);
 }
 
 TEST_F(SyncTest, CheckBoxClickTogglesTheModelAndFiresItsHandlerOnce) {
   int calls = 0;
   form.CheckBox1.OnClick = [&] { ++calls; };
-  auto* box = Find<QCheckBox>("CheckBox1");
+  auto* box = Get<QCheckBox>("CheckBox1");
   box->click();
   EXPECT_EQ(calls, 1);
   EXPECT_FALSE(form.CheckBox1.Checked());
@@ -355,26 +353,26 @@ TEST_F(SyncTest, CheckBoxShowsWhatTheHandlerLeftInTheModel) {
     form.CheckBox320.SetChecked(!form.CheckBox320.Checked());
     reverting = false;
   };
-  auto* box = Find<QCheckBox>("CheckBox320");
+  auto* box = Get<QCheckBox>("CheckBox320");
   box->click();
   EXPECT_TRUE(form.CheckBox320.Checked());
   EXPECT_TRUE(box->isChecked());
 }
 
 TEST_F(SyncTest, RadioButtonsFormOneChoicePerGroup) {
-  Find<QRadioButton>("RadioButton103112")->click();
+  Get<QRadioButton>("RadioButton103112")->click();
   EXPECT_TRUE(form.RadioButton103112.Checked());
   EXPECT_FALSE(form.RadioButton103111.Checked());
   EXPECT_TRUE(form.RadioButton103121.Checked()) << "the other group keeps its choice";
 
   form.RadioButton103111.SetChecked(true);
   view->Flush();
-  EXPECT_TRUE(Find<QRadioButton>("RadioButton103111")->isChecked());
-  EXPECT_FALSE(Find<QRadioButton>("RadioButton103112")->isChecked());
+  EXPECT_TRUE(Get<QRadioButton>("RadioButton103111")->isChecked());
+  EXPECT_FALSE(Get<QRadioButton>("RadioButton103112")->isChecked());
 }
 
 TEST_F(SyncTest, TypingIsLimitedButProgramTextsAreNot) {
-  auto* edit = Find<QLineEdit>("Edit10320");  // max 5
+  auto* edit = Get<QLineEdit>("Edit10320");  // max 5
   edit->clear();
   Type(edit, "1234567");
   EXPECT_EQ(edit->text(), "12345");
@@ -391,7 +389,7 @@ TEST_F(SyncTest, TypingIsLimitedButProgramTextsAreNot) {
 
   form.Edit10310.SetText("/home/operator/export/zhv22.csv");  // a read-only path, max 2
   view->Flush();
-  EXPECT_EQ(Find<QLineEdit>("Edit10310")->text(), "/home/operator/export/zhv22.csv");
+  EXPECT_EQ(Get<QLineEdit>("Edit10310")->text(), "/home/operator/export/zhv22.csv");
 }
 
 TEST_F(SyncTest, KeyPressHandlerRunsBeforeTheEditTakesTheKey) {
@@ -409,7 +407,7 @@ TEST_F(SyncTest, KeyPressHandlerRunsBeforeTheEditTakesTheKey) {
     }
   };
   view->Flush();
-  auto* edit = Find<QLineEdit>("Edit125");
+  auto* edit = Get<QLineEdit>("Edit125");
   Type(edit, "Dr");
   Key(edit, Qt::Key_Return, "\r");
   EXPECT_EQ(keys, "Dr\r");
@@ -425,7 +423,7 @@ TEST_F(SyncTest, KeyPressHandlerMaySwallowOrReplaceTheKey) {
     if (key == 'a') key = 'A';
   };
   view->Flush();
-  auto* edit = Find<QLineEdit>("Edit1");
+  auto* edit = Get<QLineEdit>("Edit1");
   Type(edit, "1xa2");
   EXPECT_EQ(edit->text(), "1A2");
   EXPECT_EQ(form.Edit1.Text(), "1A2");

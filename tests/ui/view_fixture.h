@@ -4,13 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QString>
 #include <QTabWidget>
 #include <memory>
 #include <ostream>
+#include <stdexcept>
+#include <string>
 
-#include "ui/VisblForm.h"
+#include "ui/qt/ChartPane.h"
 #include "ui/qt/FormView.h"
+#include "ui/window_model.h"
 
 // Readable failure messages for Qt texts.
 inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
@@ -26,15 +30,44 @@ inline const Control* TabOf(const Control* c) {
   return c;
 }
 
+// The view's widget of this name and class. A missing one throws: the test
+// fails there, and the program goes on to the next.
+template <class W>
+W* Child(const QWidget& view, const char* name) {
+  W* w = view.findChild<W*>(QString::fromUtf8(name));
+  if (!w) throw std::runtime_error(std::string("no widget ") + name + " of the class asked for");
+  return w;
+}
+
+// Saves a screenshot for a person to judge into $ZHV_SHOTS (else the current folder);
+// the path saved to, empty if it could not be.
+inline QString SaveShot(QWidget& w, const char* file) {
+  const QString dir = qEnvironmentVariable("ZHV_SHOTS", QDir::currentPath());
+  QDir().mkpath(dir);
+  const QString path = dir + "/" + file;
+  return w.grab().save(path) ? path : QString();
+}
+
 class ViewTest : public ::testing::Test {
  protected:
   ViewTest() : app_(App()), view(std::make_unique<FormView>(form)) {}
 
+  // The widget of this name, or nullptr.
   template <class W>
   W* Find(const char* name) const {
     return view->findChild<W*>(QString::fromUtf8(name));
   }
-  QTabWidget* Tabs() const { return Find<QTabWidget>("PageControl1"); }
+  // The widget of this name, which must be there (see Child).
+  template <class W>
+  W* Get(const char* name) const {
+    return Child<W>(*view, name);
+  }
+  ChartPane* Pane(const char* name) const {
+    auto* pane = dynamic_cast<ChartPane*>(Get<QWidget>(name));
+    if (!pane) throw std::runtime_error(std::string(name) + " is no chart");
+    return pane;
+  }
+  QTabWidget* Tabs() const { return Get<QTabWidget>("PageControl1"); }
 
   QApplication& app_;
   TForm1 form;
