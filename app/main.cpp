@@ -12,6 +12,7 @@
 #include "platform/qt_services.h"
 #include "platform/qt_session_log.h"
 #include "ui/qt/CommandLine.h"
+#include "ui/qt/Dialogs.h"
 #include "ui/qt/FormView.h"
 #include "ui/qt/SaveDialog.h"
 
@@ -76,7 +77,8 @@ int main(int argc, char* argv[]) {
   zhv::QtMessagePump pump;
   zhv::QtExportFile file;
   zhv::QtSaveDialog saveDialog;
-  zhv::Tool tool(zhv::Platform{serial, ports, locale, clock, pump, file, saveDialog, log});
+  zhv::QtDialogs dialogs;
+  zhv::Tool tool(zhv::Platform{serial, ports, locale, clock, pump, file, saveDialog, log, dialogs});
 
   zhv::FormView view(tool.f);
   view.onClose = [&tool] { tool.FormClose(); };

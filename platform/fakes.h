@@ -185,6 +185,30 @@ class SessionLog : public ISessionLog {
   void Write(const std::string& line) override { lines.push_back(line); }
 };
 
+// Answers questions as the operator was told to, and keeps what was asked.
+class Dialogs : public IDialogs {
+ public:
+  std::deque<bool> answers;  // Ask's answers in turn; the default one when none is left
+  std::vector<std::string> asked;
+  std::optional<std::string> fileToOpen, fileToSave;  // nullopt: the operator cancels
+  bool Ask(const std::string& question, bool yesByDefault) override {
+    asked.push_back(question);
+    if (answers.empty()) return yesByDefault;
+    const bool answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+  bool ChooseFileToOpen(std::string& fileName, const std::string&) override { return Choose(fileToOpen, fileName); }
+  bool ChooseFileToSave(std::string& fileName, const std::string&) override { return Choose(fileToSave, fileName); }
+
+ private:
+  static bool Choose(const std::optional<std::string>& answer, std::string& fileName) {
+    if (!answer) return false;
+    fileName = *answer;
+    return true;
+  }
+};
+
 // Everything a Tool needs, owned together.
 struct Services {
   Port port;
@@ -195,12 +219,13 @@ struct Services {
   ExportFile file;
   SaveDialog saveDialog;
   SessionLog log;
+  Dialogs dialogs;
   Platform platform() { return platform(port); }
   // The same services around another port (the simulated unit's, a real one).
   Platform platform(ISerialPort& serial) { return platform(serial, file, saveDialog); }
   // And around a real export file and save dialog too.
   Platform platform(ISerialPort& serial, IExportFile& exportFile, ISaveDialog& dialog) {
-    return Platform{serial, ports, locale, clock, pump, exportFile, dialog, log};
+    return Platform{serial, ports, locale, clock, pump, exportFile, dialog, log, dialogs};
   }
 };
 

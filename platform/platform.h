@@ -127,6 +127,19 @@ class ISaveDialog {
   virtual bool Execute(std::string& fileName) = 0;
 };
 
+// The questions the tool asks the operator, and the files it asks for.
+class IDialogs {
+ public:
+  virtual ~IDialogs() = default;
+  // A question answered «Да» (true) or «Нет»; `yesByDefault` says which one Enter gives.
+  virtual bool Ask(const std::string& question, bool yesByDefault) = 0;
+  // A file to read, starting at `fileName`; true with the chosen file's full path
+  // in `fileName`. `filter` as "Файлы записей (*.csv *.xlsx)".
+  virtual bool ChooseFileToOpen(std::string& fileName, const std::string& filter) = 0;
+  // A file to write; the dialog asks before it replaces one.
+  virtual bool ChooseFileToSave(std::string& fileName, const std::string& filter) = 0;
+};
+
 struct Platform {
   ISerialPort& port;
   IPortEnumerator& ports;
@@ -136,6 +149,7 @@ struct Platform {
   IExportFile& file;
   ISaveDialog& saveDialog;
   ISessionLog& log;
+  IDialogs& dialogs;
 };
 
 }  // namespace zhv

@@ -129,6 +129,13 @@ class ToolTest : public ::testing::Test {
     Tick();
     ASSERT_EQ(state(), State::Idle);
   }
+  // Types a date and time into the clock edits of the storage tab.
+  void EnterClock(const char* day, const char* month, const char* year, const char* hour, const char* minute,
+                  const char* second) {
+    Control* edits[] = {&t.f.Edit10221, &t.f.Edit10222, &t.f.Edit10223, &t.f.Edit10224, &t.f.Edit10225, &t.f.Edit10226};
+    const char* texts[] = {day, month, year, hour, minute, second};
+    for (int i = 0; i < 6; ++i) edits[i]->SetText(texts[i]);
+  }
   // The storage status has come: read-outs need its reference year.
   void KnowReferenceYear() {
     jobs().referenceYear = kReferenceYear;

@@ -13,12 +13,7 @@ class ClockEntryTest : public test::ToolTest {
  protected:
   ClockEntry Enter(const char* day, const char* month, const char* year, const char* hour, const char* minute,
                    const char* second) {
-    t.f.Edit10221.SetText(day);
-    t.f.Edit10222.SetText(month);
-    t.f.Edit10223.SetText(year);
-    t.f.Edit10224.SetText(hour);
-    t.f.Edit10225.SetText(minute);
-    t.f.Edit10226.SetText(second);
+    EnterClock(day, month, year, hour, minute, second);
     return t.commands.clock.ReadClockEntry();
   }
   std::vector<std::string> Shown() {

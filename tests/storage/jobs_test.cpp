@@ -7,15 +7,6 @@ namespace {
 
 class Jobs : public StorageTest {
  protected:
-  void EnterClock(const char* day, const char* month, const char* year, const char* hour, const char* minute,
-                  const char* second) {
-    t.f.Edit10221.SetText(day);
-    t.f.Edit10222.SetText(month);
-    t.f.Edit10223.SetText(year);
-    t.f.Edit10224.SetText(hour);
-    t.f.Edit10225.SetText(minute);
-    t.f.Edit10226.SetText(second);
-  }
   // The job ended: status requested next, nothing pending, editing unlocked again.
   void ExpectFinished() {
     EXPECT_EQ(state(), State::StorageStatus);
