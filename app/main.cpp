@@ -30,17 +30,30 @@ void OpenCommandLinePort(zhv::Tool& tool, const std::string& path) {
   }
 }
 
+int Fail(const QString& message) {
+  std::fprintf(stderr, "BToolZHV22MT: %s\n", message.toLocal8Bit().constData());
+  return 2;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  // Before the application object: answering --help needs no display.
+  // Before the application object, which needs a display: --help, --version and a
+  // wrong option answer without one.
   QStringList rawArguments;
   for (int i = 0; i < argc; ++i) rawArguments << QString::fromLocal8Bit(argv[i]);
-  const zhv::CommandLine early = zhv::ParseCommandLine(rawArguments);
-  if (early.help || early.version) {
-    const QString text = early.help ? zhv::HelpText() : zhv::VersionText();
+  const zhv::CommandLine options = zhv::ParseCommandLine(rawArguments);
+  if (options.help || options.version) {
+    const QString text = options.help ? zhv::HelpText() : zhv::VersionText();
     std::fputs(text.toLocal8Bit().constData(), stdout);
     return 0;
+  }
+  if (!options.error.isEmpty()) return Fail(options.error + "\n" + zhv::HelpText().trimmed());
+  zhv::QtSessionLog log;
+  if (!options.traceFile.isEmpty()) {
+    if (!log.Open(options.traceFile))
+      return Fail(QString::fromUtf8("журнал сеанса ") + options.traceFile + ": " + log.Error());
+    log.Write("== BToolZHV22MT " ZHV_VERSION ": начало сеанса");
   }
 
   QApplication app(argc, argv);
@@ -52,22 +65,7 @@ int main(int argc, char* argv[]) {
   if (qtTexts.load(QLocale(QLocale::Russian), "qtbase", "_",
                    QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
     QApplication::installTranslator(&qtTexts);
-  const zhv::CommandLine options = zhv::ParseCommandLine(QApplication::arguments());
-  if (!options.error.isEmpty()) {
-    std::fprintf(stderr, "BToolZHV22MT: %s\n%s", options.error.toLocal8Bit().constData(),
-                 zhv::HelpText().toLocal8Bit().constData());
-    return 2;
-  }
   const std::string port = options.port.toStdString();
-  zhv::QtSessionLog log;
-  if (!options.traceFile.isEmpty()) {
-    if (!log.Open(options.traceFile)) {
-      std::fprintf(stderr, "BToolZHV22MT: журнал сеанса %s: %s\n", options.traceFile.toLocal8Bit().constData(),
-                   log.Error().toLocal8Bit().constData());
-      return 2;
-    }
-    log.Write("== BToolZHV22MT " ZHV_VERSION ": начало сеанса");
-  }
 
   zhv::QtSerialPort serial;
   zhv::QtPortEnumerator ports(port.empty() ? std::vector<std::string>{}
