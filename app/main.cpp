@@ -2,15 +2,18 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QScreen>
 #include <QTranslator>
 #include <QWidget>
 #include <cstdio>
 
+#include "app/remembered.h"
 #include "app/tool.h"
 #include "platform/qt_file.h"
 #include "platform/qt_serial.h"
 #include "platform/qt_services.h"
 #include "platform/qt_session_log.h"
+#include "platform/qt_settings.h"
 #include "ui/qt/CommandLine.h"
 #include "ui/qt/Dialogs.h"
 #include "ui/qt/FormView.h"
@@ -28,6 +31,15 @@ void OpenCommandLinePort(zhv::Tool& tool, const std::string& path) {
       return;
     }
   }
+}
+
+// The window where it stood last time, if that is still on a screen (a monitor
+// may have gone since); otherwise where the view put it.
+void PlaceWindow(QWidget& window, std::optional<zhv::WindowPlace> place) {
+  if (!place) return;
+  const QPoint at(place->x, place->y);
+  // The title bar must be reachable: its left part on some screen.
+  if (QGuiApplication::screenAt(at + QPoint(40, 10))) window.move(at);
 }
 
 int Fail(const QString& message) {
@@ -77,9 +89,17 @@ int main(int argc, char* argv[]) {
   zhv::QtSaveDialog saveDialog;
   zhv::QtDialogs dialogs;
   zhv::Tool tool(zhv::Platform{serial, ports, locale, clock, pump, file, saveDialog, log, dialogs});
+  zhv::QtSettings settings;
+  zhv::Remembered remembered(tool, settings);
 
   zhv::FormView view(tool.f);
-  view.onClose = [&tool] { tool.FormClose(); };
+  view.onClose = [&] {
+    remembered.NoteWindowPosition({view.x(), view.y()});
+    if (!remembered.Save())
+      std::fprintf(stderr, "BToolZHV22MT: настройки не сохранены в %s\n",
+                   settings.FileName().toLocal8Bit().constData());
+    tool.FormClose();
+  };
   // The two helper forms exist as in the original design, but are never shown.
   QWidget form6;
   form6.setWindowTitle(tool.form6.caption);
@@ -87,9 +107,14 @@ int main(int argc, char* argv[]) {
   form2.setWindowTitle(tool.form2.caption);
 
   tool.FormCreate();
+  remembered.Restore();
   view.Flush();
+  PlaceWindow(view, remembered.WindowPosition());
   view.show();
-  if (!port.empty()) OpenCommandLinePort(tool, port);
+  if (!port.empty())
+    OpenCommandLinePort(tool, port);
+  else
+    remembered.ReopenLastPort();
 
   zhv::OnTerminationSignal([&view] { view.close(); });
   return app.exec();
