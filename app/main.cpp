@@ -1,5 +1,6 @@
 // BToolZHV22MT: the service and configuration tool for the ЖОВ-22 gas alarm unit.
 #include <QApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QScreen>
@@ -71,6 +72,7 @@ int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QString::fromUtf8(zhv::kApplicationTitle));
   QApplication::setApplicationVersion(ZHV_VERSION);
+  QApplication::setWindowIcon(QIcon(":/btoolzhv22mt.png"));
   // Every operator-facing text is Russian, Qt's own dialogs and buttons included,
   // whatever language the PC speaks.
   QTranslator qtTexts;
