@@ -1,16 +1,20 @@
 // BToolZHV22MT: the service and configuration tool for the ЖОВ-22 gas alarm unit.
 #include <QApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QScreen>
 #include <QTranslator>
 #include <QWidget>
 #include <cstdio>
 
+#include "app/remembered.h"
 #include "app/tool.h"
 #include "platform/qt_file.h"
 #include "platform/qt_serial.h"
 #include "platform/qt_services.h"
 #include "platform/qt_session_log.h"
+#include "platform/qt_settings.h"
 #include "ui/qt/CommandLine.h"
 #include "ui/qt/Dialogs.h"
 #include "ui/qt/FormView.h"
@@ -30,44 +34,52 @@ void OpenCommandLinePort(zhv::Tool& tool, const std::string& path) {
   }
 }
 
+// The window where it stood last time, if that is still on a screen (a monitor
+// may have gone since); otherwise where the view put it.
+void PlaceWindow(QWidget& window, std::optional<zhv::WindowPlace> place) {
+  if (!place) return;
+  const QPoint at(place->x, place->y);
+  // The title bar must be reachable: its left part on some screen.
+  if (QGuiApplication::screenAt(at + QPoint(40, 10))) window.move(at);
+}
+
+int Fail(const QString& message) {
+  std::fprintf(stderr, "BToolZHV22MT: %s\n", message.toLocal8Bit().constData());
+  return 2;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  // Before the application object: answering --help needs no display.
+  // Before the application object, which needs a display: --help, --version and a
+  // wrong option answer without one.
   QStringList rawArguments;
   for (int i = 0; i < argc; ++i) rawArguments << QString::fromLocal8Bit(argv[i]);
-  const zhv::CommandLine early = zhv::ParseCommandLine(rawArguments);
-  if (early.help || early.version) {
-    const QString text = early.help ? zhv::HelpText() : zhv::VersionText();
+  const zhv::CommandLine options = zhv::ParseCommandLine(rawArguments);
+  if (options.help || options.version) {
+    const QString text = options.help ? zhv::HelpText() : zhv::VersionText();
     std::fputs(text.toLocal8Bit().constData(), stdout);
     return 0;
+  }
+  if (!options.error.isEmpty()) return Fail(options.error + "\n" + zhv::HelpText().trimmed());
+  zhv::QtSessionLog log;
+  if (!options.traceFile.isEmpty()) {
+    if (!log.Open(options.traceFile))
+      return Fail(QString::fromUtf8("журнал сеанса ") + options.traceFile + ": " + log.Error());
+    log.Write("== BToolZHV22MT " ZHV_VERSION ": начало сеанса");
   }
 
   QApplication app(argc, argv);
   QApplication::setApplicationName(QString::fromUtf8(zhv::kApplicationTitle));
   QApplication::setApplicationVersion(ZHV_VERSION);
+  QApplication::setWindowIcon(QIcon(":/btoolzhv22mt.png"));
   // Every operator-facing text is Russian, Qt's own dialogs and buttons included,
   // whatever language the PC speaks.
   QTranslator qtTexts;
   if (qtTexts.load(QLocale(QLocale::Russian), "qtbase", "_",
                    QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
     QApplication::installTranslator(&qtTexts);
-  const zhv::CommandLine options = zhv::ParseCommandLine(QApplication::arguments());
-  if (!options.error.isEmpty()) {
-    std::fprintf(stderr, "BToolZHV22MT: %s\n%s", options.error.toLocal8Bit().constData(),
-                 zhv::HelpText().toLocal8Bit().constData());
-    return 2;
-  }
   const std::string port = options.port.toStdString();
-  zhv::QtSessionLog log;
-  if (!options.traceFile.isEmpty()) {
-    if (!log.Open(options.traceFile)) {
-      std::fprintf(stderr, "BToolZHV22MT: журнал сеанса %s: %s\n", options.traceFile.toLocal8Bit().constData(),
-                   log.Error().toLocal8Bit().constData());
-      return 2;
-    }
-    log.Write("== BToolZHV22MT " ZHV_VERSION ": начало сеанса");
-  }
 
   zhv::QtSerialPort serial;
   zhv::QtPortEnumerator ports(port.empty() ? std::vector<std::string>{}
@@ -79,9 +91,17 @@ int main(int argc, char* argv[]) {
   zhv::QtSaveDialog saveDialog;
   zhv::QtDialogs dialogs;
   zhv::Tool tool(zhv::Platform{serial, ports, locale, clock, pump, file, saveDialog, log, dialogs});
+  zhv::QtSettings settings;
+  zhv::Remembered remembered(tool, settings);
 
   zhv::FormView view(tool.f);
-  view.onClose = [&tool] { tool.FormClose(); };
+  view.onClose = [&] {
+    remembered.NoteWindowPosition({view.x(), view.y()});
+    if (!remembered.Save())
+      std::fprintf(stderr, "BToolZHV22MT: настройки не сохранены в %s\n",
+                   settings.FileName().toLocal8Bit().constData());
+    tool.FormClose();
+  };
   // The two helper forms exist as in the original design, but are never shown.
   QWidget form6;
   form6.setWindowTitle(tool.form6.caption);
@@ -89,9 +109,14 @@ int main(int argc, char* argv[]) {
   form2.setWindowTitle(tool.form2.caption);
 
   tool.FormCreate();
+  remembered.Restore();
   view.Flush();
+  PlaceWindow(view, remembered.WindowPosition());
   view.show();
-  if (!port.empty()) OpenCommandLinePort(tool, port);
+  if (!port.empty())
+    OpenCommandLinePort(tool, port);
+  else
+    remembered.ReopenLastPort();
 
   zhv::OnTerminationSignal([&view] { view.close(); });
   return app.exec();

@@ -11,13 +11,13 @@ namespace zhv {
 
 namespace {
 
-// Starts a chart with 100 points just below its visible range.
+// Starts a chart with no points: only values received are drawn.
 void StartChart(Control& enable, ChartControl& chart, ChartRing& ring, SeriesControl& series,
                 const ChartAxis& axis) {
   enable.SetChecked(true);
   chart.SetLeftMax(axis.max);
   chart.SetLeftMin(axis.min);
-  FillChart(ring, series, axis.min - 1);
+  RestartChart(ring, series);
 }
 
 // Shows a concentration word: bit 15 over range, bits 0..14 a value whose sign

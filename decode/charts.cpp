@@ -1,5 +1,6 @@
 #include "decode/charts.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace zhv {
@@ -8,23 +9,22 @@ namespace {
 
 constexpr int kRingSize = static_cast<int>(std::tuple_size_v<decltype(ChartRing::values)>);
 
-// One replacement of the whole series: the chart redraws once per value.
-void Draw(const ChartRing& ring, int start, SeriesControl& series) {
+// One replacement of the whole series: the chart redraws once per value. The
+// `count` values from `start` on are drawn from x = 1.
+std::vector<SeriesControl::Point> Points(const ChartRing& ring, int start, int count) {
   std::vector<SeriesControl::Point> points;
-  points.reserve(kRingSize);
-  for (int i = 0; i < kRingSize; ++i)
+  points.reserve(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i)
     points.push_back({static_cast<double>(i + 1),
                       ring.values[static_cast<std::size_t>((start + i) % kRingSize)], clr::Red});
-  series.SetPoints(std::move(points));
+  return points;
 }
 
 }  // namespace
 
-void FillChart(ChartRing& ring, SeriesControl& series, double value) {
-  ring.writePos = 0;
-  ring.fillCount = 0;
-  ring.values.fill(value);
-  Draw(ring, 0, series);
+void RestartChart(ChartRing& ring, SeriesControl& series) {
+  ring = {};
+  series.SetPoints({});
 }
 
 void AppendToChart(ChartRing& ring, SeriesControl& series, double value) {
@@ -32,12 +32,10 @@ void AppendToChart(ChartRing& ring, SeriesControl& series, double value) {
   const int pos = ring.writePos >= 0 && ring.writePos < kRingSize ? ring.writePos : 0;
   ring.values[static_cast<std::size_t>(pos)] = value;
   ring.writePos = (pos + 1) % kRingSize;
-  int start = 0;
-  if (ring.fillCount < kRingSize)
-    ++ring.fillCount;
-  else
-    start = ring.writePos;  // the oldest value
-  Draw(ring, start, series);
+  ring.fillCount = std::clamp(ring.fillCount + 1, 1, kRingSize);
+  // The values received, the newest last; once full, from the oldest on.
+  const int start = (pos + 1 - ring.fillCount + kRingSize) % kRingSize;
+  series.AddValue(Points(ring, start, ring.fillCount));
 }
 
 void PlotIfEnabled(const Control& enable, ChartRing& ring, SeriesControl& series, double value) {

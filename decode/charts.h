@@ -7,15 +7,16 @@
 
 namespace zhv {
 
-// Values of one live chart: exactly 100, drawn oldest first once full.
+// Values of one live chart: the last 100 received, drawn oldest first from x = 1.
+// Only values received are drawn: a chart that has had 30 shows 30 points.
 struct ChartRing {
   std::array<double, 100> values{};
   int writePos = 0;
   int fillCount = 0;
 };
 
-// Empties the ring and fills it, and the series, with one value.
-void FillChart(ChartRing& ring, SeriesControl& series, double value);
+// Empties the ring and the series: the chart starts again from no values.
+void RestartChart(ChartRing& ring, SeriesControl& series);
 
 // Puts a value into the ring and redraws the series oldest first.
 void AppendToChart(ChartRing& ring, SeriesControl& series, double value);

@@ -71,9 +71,11 @@ void Display::ShowIdentification(const Frame& answer, bool revealTabs) {
     f_.TabSheet2.SetVisible(true);
     f_.TabSheet4.SetVisible(true);
     f_.TabSheet5.SetVisible(true);
-    f_.PageControl1.SetActivePage(1);
     if (GasKindOf(poll_.unit.gasKind).secondChannel) f_.TabSheet3.SetVisible(true);
     if (answer.type == cat::kTypeStorage) f_.TabSheet6.SetVisible(true);
+    const Control* tabs[] = {&f_.TabSheet1, &f_.TabSheet2, &f_.TabSheet3, &f_.TabSheet4, &f_.TabSheet5, &f_.TabSheet6};
+    const bool shown = openingPage >= 0 && openingPage < 6 && tabs[openingPage]->Visible();
+    f_.PageControl1.SetActivePage(shown ? openingPage : 1);
   }
   ShowIdentificationGroups(f_, answer.type, poll_.unit);
 }

@@ -67,6 +67,9 @@ class Display : public UnitDisplay {
   void ShowProduct(std::uint8_t deviceType);
   // The window with no device: only the first tab, the panels quiet.
   void ShowNoDevice();
+  // The tab brought forward when a unit's tabs appear, if that unit has it;
+  // otherwise the first sensor tab.
+  int openingPage = 1;
 
   void ShowIdentification(const Frame& answer, bool revealTabs) override;
   void ShowParameters() override;

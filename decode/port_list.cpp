@@ -66,6 +66,13 @@ std::string PortList::Selected() const {
   return f_.ListView1.Rows()[static_cast<std::size_t>(row)].sub[0];
 }
 
+int PortList::AvailableRow(const std::string& name) const {
+  const auto& rows = f_.ListView1.Rows();
+  for (std::size_t i = 0; i < rows.size(); ++i)
+    if (rows[i].sub[0] == name && rows[i].sub[1] == AvailabilityText(Availability::Available)) return static_cast<int>(i);
+  return -1;
+}
+
 void PortList::ShowOpened(const std::string& name) {
   f_.Panel1.SetColour(clr::PortOpen);
   f_.Panel1.SetText("Открыт порт " + name);

@@ -25,6 +25,8 @@ class PortList {
 
   // The name of the selected row's port, or empty when no row is selected.
   std::string Selected() const;
+  // The row of the port of that name, if the survey found it free to open; -1 otherwise.
+  int AvailableRow(const std::string& name) const;
   // What came of opening the selected row's port: the panels say it is open
   // as soon as it is, the row once it is set up.
   void ShowOpened(const std::string& name);

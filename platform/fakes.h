@@ -209,6 +209,28 @@ class Dialogs : public IDialogs {
   }
 };
 
+// A settings store in memory; what was saved is what the next run reads.
+class Settings : public ISettings {
+ public:
+  std::map<std::string, std::string> values;  // as they stand in the store
+  std::map<std::string, std::string> unsaved;
+  bool failSave = false;
+  int saves = 0;
+  std::optional<std::string> Value(const std::string& key) override {
+    const auto it = values.find(key);
+    if (it == values.end()) return std::nullopt;
+    return it->second;
+  }
+  void SetValue(const std::string& key, const std::string& value) override { unsaved[key] = value; }
+  bool Save() override {
+    ++saves;
+    if (failSave) return false;
+    for (auto& [key, value] : unsaved) values[key] = value;
+    unsaved.clear();
+    return true;
+  }
+};
+
 // Everything a Tool needs, owned together.
 struct Services {
   Port port;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -138,6 +139,19 @@ class IDialogs {
   virtual bool ChooseFileToOpen(std::string& fileName, const std::string& filter) = 0;
   // A file to write; the dialog asks before it replaces one.
   virtual bool ChooseFileToSave(std::string& fileName, const std::string& filter) = 0;
+};
+
+// The operator's choices kept from one run to the next, per user, as text under
+// keys such as "readout/file". What a value means is the caller's to check: the
+// store may have been edited, damaged or written by another version.
+class ISettings {
+ public:
+  virtual ~ISettings() = default;
+  // The value under `key`; nullopt when there is none or it cannot be read.
+  virtual std::optional<std::string> Value(const std::string& key) = 0;
+  virtual void SetValue(const std::string& key, const std::string& value) = 0;
+  // Writes what was set to the store; false when that failed.
+  virtual bool Save() = 0;
 };
 
 struct Platform {

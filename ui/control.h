@@ -172,9 +172,15 @@ class SeriesControl : public Control {
   const std::vector<Point>& Points() const { return points_; }
   void Clear();
   void SetPoints(std::vector<Point> points);  // replaces the whole series at once
+  // The whole series again after one more value came, which is its last point.
+  // A view that keeps a longer history than the series tells new values by it.
+  void AddValue(std::vector<Point> points);
+  // Values added since the program started.
+  std::uint64_t ValuesAdded() const { return valuesAdded_; }
 
  private:
   std::vector<Point> points_;
+  std::uint64_t valuesAdded_ = 0;
 };
 
 class PageControl : public Control {

@@ -208,6 +208,11 @@ void SeriesControl::SetPoints(std::vector<Point> points) {
   Touch();
 }
 
+void SeriesControl::AddValue(std::vector<Point> points) {
+  ++valuesAdded_;
+  SetPoints(std::move(points));
+}
+
 void PageControl::SetActivePage(int index) {
   if (activePage_ == index) return;
   activePage_ = index;

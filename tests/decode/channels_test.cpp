@@ -1,5 +1,6 @@
 // Sensor channels: set-up by gas kind, the state flags and the readings with
 // their chart rings, fed by the pure presenters from parsed status answers.
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <utility>
@@ -52,10 +53,11 @@ class Channels : public ::testing::Test {
 
 // --- set-up by gas kind
 
-TEST_F(Channels, SetUpStartsBothChartsBelowTheirRange) {
+TEST_F(Channels, SetUpStartsBothChartsEmpty) {
   f.CheckBox110.SetChecked(false);
   d.rings[0].writePos = 37;
   d.rings[0].fillCount = 100;
+  f.LineSeries110.SetPoints({{1, 3, clr::Red}});
   SetUp(cat::kGasCH4, 0);
 
   EXPECT_TRUE(f.CheckBox110.Checked());
@@ -65,16 +67,9 @@ TEST_F(Channels, SetUpStartsBothChartsBelowTheirRange) {
   EXPECT_EQ(f.Chart120.LeftMax(), 3);
   EXPECT_EQ(d.rings[0].writePos, 0);
   EXPECT_EQ(d.rings[0].fillCount, 0);
-
-  const auto& points = f.LineSeries110.Points();
-  ASSERT_EQ(points.size(), 100u);
-  for (std::size_t i = 0; i < points.size(); ++i) {
-    EXPECT_EQ(points[i].x, double(i + 1));
-    EXPECT_EQ(points[i].y, -2);
-    EXPECT_EQ(points[i].colour, clr::Red);
-  }
-  EXPECT_EQ(Ys(f.LineSeries120), std::vector<double>(100, -1));
-  EXPECT_EQ(d.rings[1].values[99], -1);
+  // Nothing received yet, so nothing drawn: no made-up points below the range.
+  EXPECT_TRUE(f.LineSeries110.Points().empty());
+  EXPECT_TRUE(f.LineSeries120.Points().empty());
 }
 
 TEST_F(Channels, SetUpTextsAndAxesByKind) {
@@ -127,7 +122,7 @@ TEST_F(Channels, SecondChannelSetUpUsesItsOwnControls) {
   EXPECT_EQ(f.Chart210.LeftFormat(), "000");
   EXPECT_EQ(f.Chart220.LeftMax(), 4);
   EXPECT_EQ(f.Chart220.LeftFormat(), "0.000");
-  EXPECT_EQ(Ys(f.LineSeries210), std::vector<double>(100, -11));
+  EXPECT_TRUE(f.LineSeries210.Points().empty());
   EXPECT_EQ(f.Label1121.Text(), label1);
   EXPECT_TRUE(f.LineSeries110.Points().empty());
 }
@@ -343,30 +338,23 @@ TEST_F(Channels, TemperatureWithSign) {
 
 // --- chart rings
 
-TEST_F(Channels, ChartFillsFromTheLeftThenScrolls) {
-  SetUp(cat::kGasCO, 0);  // filler -11
-  auto plot = [&](int value) { Concentration1(cat::kGasCO, value); };
-  for (int v = 1; v <= 3; ++v) plot(v);
-  std::vector<double> expected(100, -11);
-  expected[0] = 1;
-  expected[1] = 2;
-  expected[2] = 3;
-  EXPECT_EQ(Ys(f.LineSeries110), expected);
-
-  for (int v = 4; v <= 100; ++v) plot(v);
-  EXPECT_EQ(Y(f.LineSeries110, 0), 1);
-  EXPECT_EQ(Y(f.LineSeries110, 99), 100);
-
-  plot(101);  // the oldest value leaves on the left
-  const auto& points = f.LineSeries110.Points();
-  ASSERT_EQ(points.size(), 100u);
-  for (std::size_t i = 0; i < 100; ++i) {
-    EXPECT_EQ(points[i].x, double(i + 1));
-    EXPECT_EQ(points[i].y, double(i + 2));
+// Only values received are drawn, oldest first from x = 1; past 100 the oldest
+// leaves on the left, as it always did.
+TEST_F(Channels, ChartDrawsTheValuesReceivedThenScrolls) {
+  const int received[] = {1, 3, 99, 100, 101, 102, 250};
+  for (const int n : received) {
+    SetUp(cat::kGasCO, 0);
+    for (int v = 1; v <= n; ++v) Concentration1(cat::kGasCO, v);
+    const int shown = std::min(n, 100);
+    const auto& points = f.LineSeries110.Points();
+    ASSERT_EQ(points.size(), static_cast<std::size_t>(shown)) << n << " received";
+    for (int i = 0; i < shown; ++i) {
+      const auto& p = points[static_cast<std::size_t>(i)];
+      EXPECT_EQ(p.x, i + 1) << n << " received";
+      EXPECT_EQ(p.y, n - shown + 1 + i) << n << " received, point " << i;
+      EXPECT_EQ(p.colour, clr::Red);
+    }
   }
-  plot(102);
-  EXPECT_EQ(Y(f.LineSeries110, 0), 3);
-  EXPECT_EQ(Y(f.LineSeries110, 99), 102);
 }
 
 TEST_F(Channels, UncheckedChartIsEmptiedAndItsRingKept) {
@@ -381,9 +369,7 @@ TEST_F(Channels, UncheckedChartIsEmptiedAndItsRingKept) {
 
   f.CheckBox110.SetChecked(true);
   Concentration1(cat::kGasCO, 9);
-  EXPECT_EQ(Y(f.LineSeries110, 0), 7);
-  EXPECT_EQ(Y(f.LineSeries110, 1), 9);
-  EXPECT_EQ(Y(f.LineSeries110, 2), -11);
+  EXPECT_EQ(Ys(f.LineSeries110), (std::vector<double>{7, 9}));
 }
 
 TEST_F(Channels, RingPositionOutsideTheRingRestartsAtZero) {

@@ -40,8 +40,11 @@ TEST_F(Cycle, StorageUnitWithTwoChannelsIsPolledAndShown) {
   EXPECT_EQ(t().f.Label1073.Text(), "1234");
   EXPECT_EQ(t().f.Label1121.Text(), "CH4");
   EXPECT_EQ(t().f.Label2121.Text(), "CO");
-  EXPECT_EQ(t().f.LineSeries110.Points().size(), 100u);
-  EXPECT_EQ(t().f.LineSeries220.Points().size(), 100u);
+  // A point per status answer so far, and no more.
+  for (const SeriesControl* series : {&t().f.LineSeries110, &t().f.LineSeries220}) {
+    EXPECT_GE(series->Points().size(), 3u) << series->Name();
+    EXPECT_LE(series->Points().size(), static_cast<std::size_t>(Requests(cat::kReadStatus))) << series->Name();
+  }
   EXPECT_NE(t().f.Edit10123.Text(), "2020");  // the unit's clock is shown
   EXPECT_GE(Requests(cat::kReadStatus), 3);
   EXPECT_GE(Requests(cat::kStorageStatus), 3);
@@ -55,11 +58,11 @@ TEST_F(Cycle, ConcentrationChartMovesWithTheUnitsReadings) {
   const auto before = t().f.LineSeries110.Points();
   Seconds(10);
   const auto after = t().f.LineSeries110.Points();
-  ASSERT_EQ(after.size(), 100u);
-  ASSERT_EQ(before.size(), after.size());
+  ASSERT_GT(after.size(), before.size() + 5);
   int changed = 0;
-  for (std::size_t i = 0; i < after.size(); ++i) changed += after[i].y != before[i].y;
+  for (std::size_t i = 1; i < after.size(); ++i) changed += after[i].y != after[i - 1].y;
   EXPECT_GT(changed, 5);
+  for (std::size_t i = 0; i < before.size(); ++i) EXPECT_EQ(after[i].y, before[i].y) << "still filling: nothing moved";
 }
 
 TEST_F(Cycle, BaseAndVoiceUnitsAreNeverAskedForStorageStatus) {

@@ -55,22 +55,23 @@ TEST_F(Live, EveryTabShowsTheLiveUnit) {
   EXPECT_EQ(Widget<QLineEdit>("Edit10142")->text(), "0800B000");
   EXPECT_EQ(Widget<QLabel>("Panel1110")->text().toStdString(), "Рабочий режим");
 
+  // Some forty values each, and only those: a chart not yet full draws nothing made up.
   for (const char* name : {"Chart110", "Chart120", "Chart210", "Chart220"}) {
     auto* chart = Widget<QChartView>(name);
     auto* series = qobject_cast<QLineSeries*>(chart->chart()->series().value(0));
     ASSERT_NE(series, nullptr) << name;
-    EXPECT_EQ(series->count(), 100) << name;
+    EXPECT_GE(series->count(), 20) << name;
+    EXPECT_LT(series->count(), 100) << name;
   }
-  // The voltage of channel 1 has moved; filler points stand right of the live ones.
+  // The voltage of channel 1 has moved.
   const auto& points = t().f.LineSeries120.Points();
-  ASSERT_EQ(points.size(), 100u);
+  ASSERT_GE(points.size(), 20u);
   double lo = points.front().y, hi = lo;
-  for (int i = 0; i < 30; ++i) {
-    lo = std::min(lo, points[static_cast<std::size_t>(i)].y);
-    hi = std::max(hi, points[static_cast<std::size_t>(i)].y);
+  for (const auto& p : points) {
+    lo = std::min(lo, p.y);
+    hi = std::max(hi, p.y);
   }
   EXPECT_GT(hi, lo);
-  EXPECT_EQ(points.back().y, t().f.Chart120.LeftMin() - 1);
 
   const char* files[] = {"live_tab1_usb.png", "live_tab2_sensor1.png", "live_tab3_sensor2.png",
                          "live_tab4_misc.png", "live_tab5_interface.png", "live_tab6_storage.png"};

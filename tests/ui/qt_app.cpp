@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QTemporaryDir>
 
 #include "view_fixture.h"
 
@@ -17,10 +18,13 @@ QApplication* app = nullptr;
 
 class QtEnvironment : public ::testing::Environment {
  public:
+  // The tools these tests start keep their settings here, not in the user's own.
+  void SetUp() override { qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit()); }
   void TearDown() override {
     delete app;
     app = nullptr;
   }
+  QTemporaryDir settings;
 };
 
 [[maybe_unused]] ::testing::Environment* const environment =

@@ -1,6 +1,8 @@
 #include "ui/qt/ChartPane.h"
 
 #include <QChart>
+#include <QDateTime>
+#include <QMouseEvent>
 #include <QGraphicsLayout>
 #include <QFontMetrics>
 #include <QGridLayout>
@@ -12,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ui/qt/ChartWindow.h"
 #include "ui/qt/Colours.h"
 
 namespace zhv {
@@ -71,6 +74,22 @@ ChartPane::ChartPane(const ChartControl& model, QWidget* parent)
   SyncChart();
 }
 
+ChartWindow* ChartPane::Window() const { return window_; }
+
+ChartWindow* ChartPane::OpenWindow() {
+  if (!window_) window_ = new ChartWindow(*this, window());
+  window_->show();
+  window_->raise();
+  window_->activateWindow();
+  return window_;
+}
+
+void ChartPane::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return QChartView::mouseDoubleClickEvent(event);
+  OpenWindow();
+  event->accept();
+}
+
 void ChartPane::ReserveOverlay() {
   overlay_->setRowStretch(overlay_->rowCount(), 1);
   int height = 0;
@@ -116,22 +135,35 @@ void ChartPane::SyncChart() {
   left_->setLabelFormat(LabelFormat(model_.LeftFormat()));
   setEnabled(model_.Enabled());
   setVisible(model_.Visible());
+  if (window_) window_->Refresh();  // a new range or picture
 }
 
 void ChartPane::SyncSeries(const SeriesControl& series) {
   const auto& points = series.Points();
   QList<QPointF> list;
   list.reserve(static_cast<qsizetype>(points.size()));
+  // The axis spans the 100 places of a full chart at least: one still filling grows
+  // from the left instead of stretching its few points across.
   double minX = 1, maxX = 100;
-  for (std::size_t i = 0; i < points.size(); ++i) {
-    list.append(QPointF(points[i].x, points[i].y));
-    if (i == 0) minX = maxX = points[i].x;
-    minX = std::min(minX, points[i].x);
-    maxX = std::max(maxX, points[i].x);
+  for (const auto& p : points) {
+    list.append(QPointF(p.x, p.y));
+    minX = std::min(minX, p.x);
+    maxX = std::max(maxX, p.x);
   }
-  if (!(maxX > minX)) maxX = minX + 1;
   bottom_->setRange(minX, maxX);
   series_->replace(list);  // one redraw per change, not one per point
+
+  // The values added since the last look are the series' last ones; several may
+  // have come between two looks, and they share its time.
+  const std::uint64_t added = series.ValuesAdded();
+  if (added > valuesSeen_) {
+    const std::size_t fresh = static_cast<std::size_t>(std::min<std::uint64_t>(added - valuesSeen_, points.size()));
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    for (std::size_t i = points.size() - fresh; i < points.size(); ++i) history_.push_back({now, points[i].y});
+    while (history_.size() > kHistoryLength) history_.pop_front();
+    if (window_) window_->Refresh();
+  }
+  valuesSeen_ = added;
 }
 
 QString ChartPane::LabelFormat(const std::string& picture) {

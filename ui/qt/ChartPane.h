@@ -3,7 +3,10 @@
 #pragma once
 
 #include <QChartView>
+#include <QPointer>
 #include <QString>
+#include <cstdint>
+#include <deque>
 
 #include "ui/control.h"
 
@@ -13,6 +16,14 @@ class QLineSeries;
 class QValueAxis;
 
 namespace zhv {
+
+class ChartWindow;
+
+// One value of a chart as it came, with the time it was shown (ms since the epoch).
+struct ChartSample {
+  qint64 time;
+  double value;
+};
 
 class ChartPane : public QChartView {
  public:
@@ -30,6 +41,15 @@ class ChartPane : public QChartView {
   QValueAxis* LeftAxis() const { return left_; }
   QValueAxis* BottomAxis() const { return bottom_; }
   QLabel* Title() const { return title_; }
+  const ChartControl& Model() const { return model_; }
+
+  // Every value the chart has shown since the program started, oldest first, each
+  // with its time; the oldest go beyond kHistoryLength.
+  const std::deque<ChartSample>& History() const { return history_; }
+  static constexpr std::size_t kHistoryLength = 4 * 3600;  // four hours at a value a second
+  // The chart in a window of its own (opened by a double-click); null until then.
+  ChartWindow* Window() const;
+  ChartWindow* OpenWindow();
 
   // The window's numeric pictures ("0.000", "0000") as printf formats ("%.3f", "%04.0f").
   static QString LabelFormat(const std::string& picture);
@@ -39,6 +59,7 @@ class ChartPane : public QChartView {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
 
  private:
   // Range and tick interval together, in the order that keeps every layout small.
@@ -50,6 +71,9 @@ class ChartPane : public QChartView {
   QValueAxis* bottom_;
   QLabel* title_;
   QGridLayout* overlay_;
+  std::deque<ChartSample> history_;
+  std::uint64_t valuesSeen_ = 0;  // of the series' values added
+  QPointer<ChartWindow> window_;  // the main window's, gone with it
 };
 
 }  // namespace zhv

@@ -20,6 +20,37 @@ bool TakesPath(const QStringList& arguments, qsizetype& i, const QString& name, 
   return true;
 }
 
+// Qt's own options, which the application object takes out of the command line
+// later; the tool reads the command line before that, to answer without a display.
+// One dash or two, as Qt takes them.
+constexpr const char* kQtOptionsWithValue[] = {"platform", "platformpluginpath", "platformtheme", "plugin",
+                                               "qwindowgeometry", "qwindowicon", "qwindowtitle", "session",
+                                               "display", "geometry", "style", "stylesheet"};
+constexpr const char* kQtFlags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
+constexpr const char* kQtOptionsWithEquals[] = {"style", "stylesheet", "qmljsdebugger", "fontengine", "dialogs"};
+
+// True when arguments[i] is one of Qt's options, with `i` moved past its value.
+template <typename Fail>
+bool IsQtOption(const QStringList& arguments, qsizetype& i, Fail fail) {
+  QString a = arguments[i];
+  if (a.startsWith("--")) a.remove(0, 1);
+  if (!a.startsWith('-')) return false;
+  const QString name = a.mid(1);
+  for (const char* option : kQtOptionsWithValue) {
+    if (name != QLatin1String(option)) continue;
+    if (i + 1 < arguments.size())
+      ++i;
+    else
+      fail(QString::fromUtf8("не задано значение для параметра ") + arguments[i]);
+    return true;
+  }
+  for (const char* option : kQtFlags)
+    if (name == QLatin1String(option)) return true;
+  for (const char* option : kQtOptionsWithEquals)
+    if (name.startsWith(QLatin1String(option) + '=')) return true;
+  return false;
+}
+
 }  // namespace
 
 CommandLine ParseCommandLine(const QStringList& arguments) {
@@ -36,6 +67,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
       out.version = true;
     } else if (TakesPath(arguments, i, "--port", out.port, fail) ||
                TakesPath(arguments, i, "--trace-file", out.traceFile, fail)) {
+      continue;
+    } else if (IsQtOption(arguments, i, fail)) {
       continue;
     } else {
       fail(QString::fromUtf8("неизвестный параметр: ") + a);

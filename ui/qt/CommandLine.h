@@ -1,6 +1,6 @@
-// The tool's command line. Read once before any window exists, so that --help and
-// --version answer on a machine without a display, and again once Qt has taken its
-// own options (-platform, -style ...) out of it.
+// The tool's command line, read before any window exists, so that --help, --version
+// and a wrong option answer on a machine without a display. Qt's own options
+// (-platform, -style ...) pass; the application object takes them later.
 #pragma once
 
 #include <QString>

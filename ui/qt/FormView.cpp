@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -152,7 +153,13 @@ QObject* FormView::Create(Control& c) {
       auto* page = new QWidget;
       page->setObjectName(Q(c.Name()));
       page->setAutoFillBackground(true);
-      tabs_->addTab(page, QString::fromStdString(c.Text()));
+      const int index = tabs_->addTab(page, QString::fromStdString(c.Text()));
+      // Alt and the tab's number brings it forward, whatever the keyboard layout.
+      const QKeySequence keys(Qt::ALT | static_cast<Qt::Key>(Qt::Key_1 + index));
+      tabs_->setTabToolTip(index, keys.toString(QKeySequence::NativeText));
+      QObject::connect(new QShortcut(keys, this), &QShortcut::activated, this, [this, index] {
+        if (tabs_->isEnabled() && tabs_->isTabVisible(index) && tabs_->isTabEnabled(index)) tabs_->setCurrentIndex(index);
+      });
       return page;
     }
     case Kind::Timer: {
@@ -258,6 +265,8 @@ QWidget* FormView::CreateWidget(Control& c, QWidget* container) {
         model.SetSelected(row);
         model.DblClick();
       });
+      table->installEventFilter(this);
+      portTable_ = {table, &model};
       return table;
     }
     case Kind::ProgressBar: {
@@ -398,6 +407,15 @@ void FormView::closeEvent(QCloseEvent* event) {
 
 bool FormView::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
+  if (watched == portTable_.first) {
+    // Enter on a port's row opens it, as a double-click does.
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    const int row = portTable_.first->currentRow();
+    if ((key != Qt::Key_Return && key != Qt::Key_Enter) || row < 0) return false;
+    portTable_.second->SetSelected(row);
+    portTable_.second->DblClick();
+    return true;
+  }
   auto it = edits_.find(watched);
   if (it == edits_.end()) return QWidget::eventFilter(watched, event);
   char key = KeyChar(*static_cast<QKeyEvent*>(event));

@@ -4,12 +4,14 @@
 
 #include <QWidget>
 #include <functional>
+#include <utility>
 #include <unordered_map>
 
 #include "ui/window_model.h"
 
 class QGridLayout;
 class QTabWidget;
+class QTableWidget;
 
 namespace zhv {
 
@@ -42,6 +44,7 @@ class FormView : public QWidget {
   QTabWidget* tabs_ = nullptr;
   std::unordered_map<const Control*, QObject*> objects_;
   std::unordered_map<const QObject*, Control*> edits_;  // for the key filter
+  std::pair<QTableWidget*, ListViewControl*> portTable_{};  // Enter on a row opens its port
   std::unordered_map<QWidget*, QGridLayout*> grids_;
   bool flushQueued_ = false;
 };
