@@ -1,6 +1,12 @@
 #include "commands/calibration.h"
 
+#include <string>
+#include <string_view>
+
+#include "decode/codecs.h"
 #include "protocol/catalogue.h"
+#include "protocol/gas_kinds.h"
+#include "protocol/status_bits.h"
 #include "ui/bindings.h"
 
 namespace zhv {
@@ -14,6 +20,21 @@ constexpr const char* kPassPhrase = "DROP IT";
 constexpr const char* kPassPhraseLower = "drop it";
 constexpr char kMask = '*';
 constexpr char kEnter = '\r';
+
+struct CalibrationButton {
+  std::uint8_t operation;
+  Control TForm1::*button;
+};
+constexpr CalibrationButton kCalibrationButtons[] = {
+    {cat::kOpZero1, &TForm1::Button121},
+    {cat::kOpSpan1, &TForm1::Button1221},
+    {cat::kOpZero2, &TForm1::Button221},
+    {cat::kOpSpan2, &TForm1::Button2221},
+};
+
+constexpr const char* kEepromQuestion =
+    "Перезапись EEPROM: ТКЭ сразу перезапишет свою память EEPROM. Это касается всего прибора, "
+    "а не только этой вкладки.\n\nВыполнить перезапись EEPROM?";
 
 // clang-format off
 constexpr Click<Calibration> kClicks[] = {
@@ -48,12 +69,38 @@ void Calibration::Post(std::uint8_t operation) {
   ex_.poll.commandArg = operation;
 }
 
-void Calibration::CalibrateZero1() { Post(cat::kOpZero1); }
-void Calibration::CalibrateSpan1() { Post(cat::kOpSpan1); }
-void Calibration::CalibrateZero2() { Post(cat::kOpZero2); }
-void Calibration::CalibrateSpan2() { Post(cat::kOpSpan2); }
+void Calibration::CalibrateZero1() { Calibrate(cat::kOpZero1); }
+void Calibration::CalibrateSpan1() { Calibrate(cat::kOpSpan1); }
+void Calibration::CalibrateZero2() { Calibrate(cat::kOpZero2); }
+void Calibration::CalibrateSpan2() { Calibrate(cat::kOpSpan2); }
+
+// Says what the calibration will change on which sensor; «Нет» is the answer Enter gives.
+void Calibration::Calibrate(std::uint8_t operation) {
+  const PollState& p = ex_.poll;
+  const int channel = (operation & bits::kOpChannelMask) == 0 ? 0 : 1;
+  const ChannelSetUp& sensor = GasKindOf(ChannelKind(p, display_, channel)).channel;
+  std::string name = "сенсора " + std::to_string(channel + 1);
+  if (std::string_view(sensor.gas) != "***") name += std::string(" (") + sensor.gas + ")";  // a sensor the tool knows
+  std::string question;
+  if ((operation & bits::kOpMask) == bits::kOpZero) {
+    question = "Отстрел нуля " + name +
+               ": ТКЭ сразу запомнит нынешнее напряжение сенсора как нулевую концентрацию "
+               "(«Напряжение отстрела нуля»).\n\nВыполнить отстрел нуля?";
+  } else {
+    const param::Field& reference = param::kChannels[channel].calConcentration;
+    const std::uint8_t format = channel == 0 ? GasKindOf(p.unit.displayedKind).wideFormat : reference.entryFormat;
+    question = "Отстрел концентрации " + name + ": ТКЭ сразу запомнит нынешнее напряжение сенсора как концентрацию " +
+               FormatPlain(format, param::Get(p.param, reference)) + " " + ConcentrationUnit(sensor) +
+               " («Значение отстреленной концентрации»).\n\nВыполнить отстрел концентрации?";
+  }
+  if (!dialogs_.Ask(question, false)) return;
+  for (const CalibrationButton& row : kCalibrationButtons)
+    if (row.operation == operation && !StillUnlocked(f_.*row.button)) return;
+  Post(operation);
+}
 
 void Calibration::RewriteEeprom() {
+  if (!dialogs_.Ask(kEepromQuestion, false) || !StillUnlocked(f_.Button123)) return;
   lock_.Lock();
   ex_.poll.pending = Pending::RewriteEeprom;
 }

@@ -9,6 +9,7 @@
 #include "protocol/parameters.h"
 #include "protocol/status_bits.h"
 #include "ui/status_groups.h"
+#include "ui/tab_panels.h"
 
 namespace zhv {
 
@@ -61,9 +62,8 @@ void Display::ShowNoDevice() {
   f_.Panel2.SetColour(clr::BtnFace);
   f_.Panel1.SetText("Нет активных устройств");
   f_.Panel2.SetText("");
-  // A calibration verdict belongs to the unit it came from.
-  f_.Panel120.SetText("");
-  f_.Panel220.SetText("");
+  // A verdict belongs to the unit it came from.
+  for (const TabPanel& row : kTabPanels) Say(&(f_.*row.panel), "", clr::WindowText);
 }
 
 void Display::ShowIdentification(const Frame& answer, bool revealTabs) {
@@ -85,6 +85,7 @@ void Display::ShowStatus(const Frame& answer, bool setUpChannels) {
   const std::uint8_t gasKind = poll_.unit.gasKind;
   ShowBaseStatus();
   if (setUpChannels) {
+    state.channelKinds = {s.channels[0].kind, s.channels[1].kind};
     SetUpChannel(f_, state, s.channels[0].kind, 0);
     if (GasKindOf(gasKind).secondChannel) SetUpChannel(f_, state, s.channels[1].kind, 1);
   }
@@ -103,15 +104,16 @@ void Display::ShowSupplySetpoint(std::int32_t setpoint) {
   f_.Edit142.SetText(FormatValue(param::kSupplySetpoint.format, setpoint));
 }
 
+// The unit's own verdicts keep the panel's usual colour; a refusal before may have coloured it.
 void Display::ShowCalibration(std::uint8_t operation, std::uint8_t errorFlags) {
   Control& panel = (operation & bits::kOpChannelMask) == 0 ? f_.Panel120 : f_.Panel220;
-  panel.SetText(CalibrationMessage(errorFlags));
+  Say(&panel, CalibrationMessage(errorFlags), clr::WindowText);
 }
 
 void Display::ShowEepromRewrite(bool failed) {
   const char* message = failed ? "Ошибка перезаписи EEPROM" : "";
-  f_.Panel120.SetText(message);
-  f_.Panel220.SetText(message);
+  Say(&f_.Panel120, message, clr::WindowText);
+  Say(&f_.Panel220, message, clr::WindowText);
 }
 
 void Display::ShowStorageStatus(const Frame& answer) {

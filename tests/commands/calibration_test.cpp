@@ -34,11 +34,18 @@ TEST_F(Calibration, EachCalibrationButtonPostsItsOperation) {
     Control& button = t.f.*member;
     t.commands.lock.Unlock();
     poll().pending = Pending::None;
+    button.Click();  // «Нет», the default: nothing happens
+    EXPECT_EQ(pending(), Pending::None) << button.Name();
+    s.dialogs.answers = {true};
     button.Click();
     EXPECT_EQ(pending(), Pending::Calibrate) << button.Name();
     EXPECT_EQ(poll().commandArg, operation) << button.Name();
     EXPECT_TRUE(Locked()) << button.Name();
   }
+  // Each question says what changes on which sensor.
+  ASSERT_EQ(s.dialogs.asked.size(), 8u);
+  EXPECT_TRUE(s.dialogs.asked[0].starts_with("Отстрел нуля сенсора 1 (CH4): ТКЭ сразу запомнит")) << s.dialogs.asked[0];
+  EXPECT_NE(s.dialogs.asked[6].find("сенсора 2 (CO): ТКЭ сразу запомнит нынешнее напряжение сенсора как концентрацию 0 мг/м3"), std::string::npos);
 }
 
 TEST_F(Calibration, EveryEepromButtonPostsTheRewrite) {
@@ -49,6 +56,9 @@ TEST_F(Calibration, EveryEepromButtonPostsTheRewrite) {
     t.commands.lock.Unlock();
     poll().pending = Pending::None;
     poll().commandArg = 0x5A;
+    button->Click();
+    EXPECT_EQ(pending(), Pending::None) << button->Name() << ": asked first";
+    s.dialogs.answers = {true};
     button->Click();
     EXPECT_EQ(pending(), Pending::RewriteEeprom) << button->Name();
     EXPECT_EQ(poll().commandArg, 0x5A) << button->Name();

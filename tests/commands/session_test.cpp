@@ -153,6 +153,7 @@ TEST_F(Session, InitThenZeroAndSpanCalibrationOfChannel1) {
   EXPECT_FALSE(f().CheckBox122.Checked());
   EXPECT_TRUE(Unlocked());
 
+  s.dialogs.answers = {true, true};  // «Да» to both calibrations
   f().Button121.Click();
   ASSERT_TRUE(UntilRequest(cat::kCalibrate));
   EXPECT_EQ(LastData(), Bytes{cat::kOpZero1});
@@ -175,6 +176,7 @@ TEST_F(Session, CalibrationAndEepromFailuresAreShownAndEditingComesBack) {
   Start();
   unit.faults().calibrationError = 0x13;
   const auto words = unit.Words();
+  s.dialogs.answers = {true, true};
   f().Button2221.Click();
   ASSERT_TRUE(UntilRequest(cat::kCalibrate));
   EXPECT_EQ(LastData(), Bytes{cat::kOpSpan2});
