@@ -55,8 +55,9 @@ void Editors::Bind() {
 
 void Editors::Post(const param::Field& field, Pending pending) {
   lock_.Lock();
+  ex_.poll.writing = &field;
   ex_.poll.pending = pending;
-  // The tab's panel no longer speaks of an earlier entry.
+  // The tab's panel now waits for this write's verdict.
   Say(TabPanelOf(f_, EditOf(field)), "", clr::WindowText);
 }
 

@@ -1,5 +1,6 @@
 #include "decode/display.h"
 
+#include <bit>
 #include <utility>
 
 #include "decode/codecs.h"
@@ -104,7 +105,7 @@ void Display::ShowSupplySetpoint(std::int32_t setpoint) {
   f_.Edit142.SetText(FormatValue(param::kSupplySetpoint.format, setpoint));
 }
 
-// The unit's own verdicts keep the panel's usual colour; a refusal before may have coloured it.
+// The unit's own verdicts keep the panel's usual colour; a write's verdict before may have coloured it.
 void Display::ShowCalibration(std::uint8_t operation, std::uint8_t errorFlags) {
   Control& panel = (operation & bits::kOpChannelMask) == 0 ? f_.Panel120 : f_.Panel220;
   Say(&panel, CalibrationMessage(errorFlags), clr::WindowText);
@@ -114,6 +115,24 @@ void Display::ShowEepromRewrite(bool failed) {
   const char* message = failed ? "Ошибка перезаписи EEPROM" : "";
   Say(&f_.Panel120, message, clr::WindowText);
   Say(&f_.Panel220, message, clr::WindowText);
+}
+
+void Display::ShowWriteVerdict(const param::Field& field, std::uint16_t sent, std::uint16_t held) {
+  Control* panel = TabPanelOf(f_, *f_.Find(field.control));
+  if (sent == held) {
+    Say(panel, "Записано", clr::Green);
+    return;
+  }
+  // What the unit holds, in the field's own terms.
+  const std::uint16_t value = static_cast<std::uint16_t>((held & field.mask) >> std::countr_zero(field.mask));
+  std::string holds;
+  if (field.entry == param::Entry::Flag)
+    holds = value ? "выкл." : "вкл.";  // a set bit switches the function off
+  else if (field.entry == param::Entry::ByKind)
+    holds = FormatByKind(static_cast<std::uint16_t>(poll_.unit.displayedKind | kKindWide), value);
+  else
+    holds = FormatValue(field.format, value);
+  Say(panel, "Не записано: в ТКЭ " + holds, clr::Red);
 }
 
 void Display::ShowStorageStatus(const Frame& answer) {

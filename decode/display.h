@@ -85,6 +85,7 @@ class Display : public UnitDisplay {
   void ShowEepromRewrite(bool failed) override;
   void ShowStorageStatus(const Frame& answer) override;
   void ShowDivider(std::int32_t divider) override;
+  void ShowWriteVerdict(const param::Field& field, std::uint16_t sent, std::uint16_t held) override;
   void ShowSilence(bool answering, int seconds) override;
   void HideSilence() override;
   void Reset() override;

@@ -2,6 +2,7 @@
 // what goes on the wire, what the unit keeps, what the window shows afterwards.
 #include <random>
 #include <string>
+#include <tuple>
 
 #include "decode/codecs.h"
 #include "fixture.h"
@@ -192,6 +193,32 @@ TEST_F(Session, CalibrationAndEepromFailuresAreShownAndEditingComesBack) {
   EXPECT_EQ(f().Panel120.Text(), "Ошибка перезаписи EEPROM");
   EXPECT_EQ(f().Panel220.Text(), "Ошибка перезаписи EEPROM");
   EXPECT_TRUE(Unlocked());
+}
+
+// The re-read after a write tells whether the unit took the word: «Записано» in
+// green, or in red what the unit holds; the setpoint by its own answer.
+TEST_F(Session, TheReReadSaysWhetherTheUnitTookTheWrite) {
+  using F = TForm1;
+  const std::tuple<bool, Control F::*, Control F::*, const char*, Control F::*, const char*> cases[] = {
+      {false, &F::Edit123, &F::Button123, "2.5", &F::Panel120, "Записано"},
+      {true, &F::Edit123, &F::Button123, "3", &F::Panel120, "Не записано: в ТКЭ 02.50"},
+      {true, &F::Edit421, &F::Button421, "7", &F::Panel420, "Не записано: в ТКЭ 03600"},
+      {true, &F::Edit10210, &F::Button10210, "7", &F::Panel1020, "Не записано: в ТКЭ 0060"},
+      {true, nullptr, &F::CheckBox320, "", &F::Panel390, "Не записано: в ТКЭ вкл."},
+      {true, &F::Edit142, &F::Button140, "3", &F::Panel120, "Записано"}};  // no word of the block
+  Start();
+  for (const auto& [keep, edit, button, text, panel, verdict] : cases) {
+    unit.faults().keepWords = keep;
+    if (edit) (f().*edit).TypeText(text);
+    (f().*button).Click();
+    EXPECT_EQ((f().*panel).Text(), "") << "the last verdict goes with a new write";
+    Settle();
+    EXPECT_EQ((f().*panel).Text(), verdict) << (f().*button).Name();
+    EXPECT_EQ((f().*panel).FontColour(), verdict == std::string("Записано") ? clr::Green : clr::Red);
+  }
+  Enter(f().Edit421, f().Button421, "8");
+  Settle();
+  EXPECT_EQ(f().Edit142.Text(), "3.00") << "what the unit confirmed, not the kind's nominal 2.50";
 }
 
 // Whatever the operator types into whichever editor, the unit gets well-formed
