@@ -20,6 +20,7 @@ constexpr const char* kPassPhrase = "DROP IT";
 constexpr const char* kPassPhraseLower = "drop it";
 constexpr char kMask = '*';
 constexpr char kEnter = '\r';
+constexpr char kEscape = 27;
 
 struct CalibrationButton {
   std::uint8_t operation;
@@ -35,6 +36,11 @@ constexpr CalibrationButton kCalibrationButtons[] = {
 constexpr const char* kEepromQuestion =
     "Перезапись EEPROM: ТКЭ сразу перезапишет свою память EEPROM. Это касается всего прибора, "
     "а не только этой вкладки.\n\nВыполнить перезапись EEPROM?";
+
+void Hide(Control& edit) {
+  edit.SetEnabled(false);
+  edit.SetVisible(false);
+}
 
 // clang-format off
 constexpr Click<Calibration> kClicks[] = {
@@ -105,22 +111,29 @@ void Calibration::RewriteEeprom() {
   ex_.poll.pending = Pending::RewriteEeprom;
 }
 
-void Calibration::AskInitPassPhrase1() { AskPassPhrase(f_.Button125, f_.Edit125); }
-void Calibration::AskInitPassPhrase2() { AskPassPhrase(f_.Button225, f_.Edit225); }
+void Calibration::AskInitPassPhrase1() { AskPassPhrase(f_.Edit125); }
+void Calibration::AskInitPassPhrase2() { AskPassPhrase(f_.Edit225); }
 
-// Locks everything else and shows the prompt; the button stays usable to start afresh.
-void Calibration::AskPassPhrase(Control& button, Control& edit) {
-  lock_.Lock();
+// Shows the prompt; a second press starts afresh. The prompt locks nothing: a
+// prompt left open must not keep the window locked. Whatever is posted next
+// locks editing, and the lock hides the prompt.
+void Calibration::AskPassPhrase(Control& edit) {
+  Hide(&edit == &f_.Edit125 ? f_.Edit225 : f_.Edit125);
   edit.SetEnabled(true);
   edit.SetPasswordChar(0);
   edit.SetVisible(true);
   edit.SetText(kPrompt);
   typing_ = false;
-  button.SetEnabled(true);
 }
 
 // The first key clears the prompt (or the error) and masks; the edit then takes the key itself.
-void Calibration::PassPhraseKey(Control& edit, char key, std::uint8_t operation) {
+void Calibration::PassPhraseKey(Control& edit, char& key, std::uint8_t operation) {
+  if (key == kEscape) {
+    Hide(edit);
+    typing_ = false;
+    key = 0;
+    return;
+  }
   if (!typing_) {
     edit.SetText("");
     edit.SetPasswordChar(kMask);
@@ -128,8 +141,7 @@ void Calibration::PassPhraseKey(Control& edit, char key, std::uint8_t operation)
   }
   if (key != kEnter) return;
   if (edit.Text() == kPassPhrase || edit.Text() == kPassPhraseLower) {
-    edit.SetEnabled(false);
-    edit.SetVisible(false);
+    lock_.Lock();  // hides the edit too
     ex_.poll.pending = Pending::Calibrate;
     ex_.poll.commandArg = operation;
   } else {

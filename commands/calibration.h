@@ -30,14 +30,14 @@ class Calibration {
   void RewriteEeprom();          // every "Перезапись EEPROM" button
   void AskInitPassPhrase1();     // INIT on "Сенсор 1": asks for the pass phrase
   void AskInitPassPhrase2();     // INIT on "Сенсор 2"
-  // A key typed into a pass phrase edit; Enter checks it.
-  void PassPhraseKey(Control& edit, char key, std::uint8_t operation);
+  // A key typed into a pass phrase edit; Enter checks it, Escape gives the entry up.
+  void PassPhraseKey(Control& edit, char& key, std::uint8_t operation);
 
  private:
   // Posts the calibration once the operator has said yes to what it will do.
   void Calibrate(std::uint8_t operation);
   void Post(std::uint8_t operation);
-  void AskPassPhrase(Control& button, Control& edit);
+  void AskPassPhrase(Control& edit);
   // Still unlocked after the question: the poll runs on while it is open.
   bool StillUnlocked(const Control& button) const { return button.Enabled(); }
 

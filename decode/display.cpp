@@ -157,11 +157,14 @@ void Display::ShowSilence(bool answering, int seconds) {
     c->SetText(d.silenceText);
     c->SetFontColour(clr::Red);
   }
+  // A command the unit has not confirmed may be given up from here.
+  ShowCancelButtons(f_, poll_.pending != Pending::None);
 }
 
 // What the word covered comes back, unless the answer has written something newer.
 void Display::HideSilence() {
   DisplayState& d = state;
+  ShowCancelButtons(f_, false);
   if (!std::exchange(d.silenceShown, false)) return;
   const auto mode = EachGroup(f_, &StatusGroup::mode);
   for (std::size_t i = 0; i < mode.size(); ++i) {

@@ -197,6 +197,20 @@ void Exchange::FinishReadOut(ReadOutEnd how) {
   link.SetTraceOff(false);
 }
 
+bool Exchange::CancelCommand() {
+  if (poll.pending == Pending::None) return false;
+  // A read-out given up closes its file with what it holds; the clock, set-up
+  // and divider requests go with it.
+  if (poll.pending == Pending::Storage || poll.pending == Pending::ClockDivider || ReadOutRunning())
+    DropStorageJobs();
+  poll.written = {};
+  // The block may hold what was asked rather than what the unit has: read it afresh.
+  poll.state = State::ReadParams;
+  poll.timeoutCounter = 0;
+  CommandFinish();
+  return true;
+}
+
 void Exchange::NoteWordSent(std::uint16_t word) { poll.written = {poll.writing, word, false}; }
 
 void Exchange::JudgeWrite(std::uint16_t held) {

@@ -135,6 +135,8 @@ class Exchange {
   void ShowParameters();
   // The end of a read-out, however it came.
   void FinishReadOut(ReadOutEnd how);
+  // The operator gives up on the pending command; false when there is none.
+  bool CancelCommand();
   // Records the word a write sends, for the verdict after it.
   void NoteWordSent(std::uint16_t word);
   // A re-read or a setpoint answer: says whether the write before it was taken.

@@ -221,6 +221,35 @@ TEST_F(Session, TheReReadSaysWhetherTheUnitTookTheWrite) {
   EXPECT_EQ(f().Edit142.Text(), "3.00") << "what the unit confirmed, not the kind's nominal 2.50";
 }
 
+// A command the unit never answers: once the silence word shows, «Отменить
+// команду» drops it, gives editing back and says that nothing was confirmed.
+TEST_F(Session, ACommandTheUnitNeverConfirmsCanBeCancelled) {
+  using F = TForm1;
+  const std::tuple<std::uint8_t, Control F::*, Control F::*> cases[] = {
+      {cat::kWriteWord, &F::Edit123, &F::Button123}, {cat::kSetSupply, &F::Edit142, &F::Button140},
+      {cat::kCalibrate, nullptr, &F::Button1221}, {cat::kRewriteEeprom, nullptr, &F::Button424},
+      {cat::kUnitControl, nullptr, &F::Button103}};
+  Start();
+  for (const auto& [silent, edit, button] : cases) {
+    SCOPED_TRACE((f().*button).Name());
+    unit.faults().silent = {silent};
+    s.dialogs.answers = {true};
+    if (edit) (f().*edit).TypeText("3");
+    (f().*button).Click();
+    Seconds(3.5);
+    EXPECT_FALSE(f().Button126.Visible()) << "not before the silence word";
+    Seconds(2);
+    ASSERT_TRUE(f().Button425.Visible());
+    f().Button126.Click();
+    EXPECT_TRUE(poll().pending == Pending::None && Unlocked() && f().Button101.Enabled());
+    EXPECT_FALSE(f().Button126.Visible());
+    EXPECT_EQ(f().Panel120.Text(), "Команда отменена: ТКЭ её не подтвердил");
+    unit.faults().silent.clear();
+    Settle();  // the block is read afresh: the window shows what the unit holds, not what was asked
+    for (std::uint8_t n = 0; n < param::kWordCount; ++n) EXPECT_EQ(ToolWord(n), unit.Words()[n]) << int(n);
+  }
+}
+
 // Whatever the operator types into whichever editor, the unit gets well-formed
 // writes of real words, and the window ends up showing what the unit holds.
 TEST_F(Session, AnyTypingKeepsTheWireAndTheBlockSound) {
