@@ -42,9 +42,7 @@ TEST_F(Calibration, EachCalibrationButtonPostsItsOperation) {
     EXPECT_EQ(poll().commandArg, operation) << button.Name();
     EXPECT_TRUE(Locked()) << button.Name();
   }
-  // Each question says what changes on which sensor.
-  ASSERT_EQ(s.dialogs.asked.size(), 8u);
-  EXPECT_TRUE(s.dialogs.asked[0].starts_with("Отстрел нуля сенсора 1 (CH4): ТКЭ сразу запомнит")) << s.dialogs.asked[0];
+  ASSERT_EQ(s.dialogs.asked.size(), 8u);  // each says what changes on which sensor
   EXPECT_NE(s.dialogs.asked[6].find("сенсора 2 (CO): ТКЭ сразу запомнит нынешнее напряжение сенсора как концентрацию 0 мг/м3"), std::string::npos);
 }
 

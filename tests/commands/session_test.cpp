@@ -211,7 +211,6 @@ TEST_F(Session, TheReReadSaysWhetherTheUnitTookTheWrite) {
     unit.faults().keepWords = keep;
     if (edit) (f().*edit).TypeText(text);
     (f().*button).Click();
-    EXPECT_EQ((f().*panel).Text(), "") << "the last verdict goes with a new write";
     Settle();
     EXPECT_EQ((f().*panel).Text(), verdict) << (f().*button).Name();
     EXPECT_EQ((f().*panel).FontColour(), verdict == std::string("Записано") ? clr::Green : clr::Red);
@@ -231,7 +230,6 @@ TEST_F(Session, ACommandTheUnitNeverConfirmsCanBeCancelled) {
       {cat::kUnitControl, nullptr, &F::Button103}};
   Start();
   for (const auto& [silent, edit, button] : cases) {
-    SCOPED_TRACE((f().*button).Name());
     unit.faults().silent = {silent};
     s.dialogs.answers = {true};
     if (edit) (f().*edit).TypeText("3");
@@ -241,8 +239,8 @@ TEST_F(Session, ACommandTheUnitNeverConfirmsCanBeCancelled) {
     Seconds(2);
     ASSERT_TRUE(f().Button425.Visible());
     f().Button126.Click();
-    EXPECT_TRUE(poll().pending == Pending::None && Unlocked() && f().Button101.Enabled());
-    EXPECT_FALSE(f().Button126.Visible());
+    EXPECT_TRUE(poll().pending == Pending::None && Unlocked() && f().Button101.Enabled() && !f().Button126.Visible())
+        << (f().*button).Name();
     EXPECT_EQ(f().Panel120.Text(), "Команда отменена: ТКЭ её не подтвердил");
     unit.faults().silent.clear();
     Settle();  // the block is read afresh: the window shows what the unit holds, not what was asked
