@@ -10,7 +10,7 @@ Tool::Tool(Platform platform)
       ports(f, p.ports, p.port, log),
       exchange(link, display, commands, readOut),
       display(f, link, exchange.poll, exchange.jobs),
-      commands(f, exchange, display.state, p.locale, p.clock),
+      commands(f, exchange, display.state, p.locale, p.clock, p.dialogs),
       readOut(f, exchange, commands.lock, commands.clock, p.file, p.saveDialog) {
   link.Observe(trace);
   link.Observe(log);

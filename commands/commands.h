@@ -12,12 +12,12 @@ namespace zhv {
 
 class Commands : public CommandEvents {
  public:
-  Commands(TForm1& f, Exchange& ex, DisplayState& display, ILocale& locale, IClock& pc)
+  Commands(TForm1& f, Exchange& ex, DisplayState& display, ILocale& locale, IClock& pc, IDialogs& dialogs)
       : f_(f),
         lock(f, ex),
         unit(f, ex, lock),
-        editors(f, ex, lock, display, locale),
-        calibration(f, ex, lock),
+        editors(f, ex, lock, display, locale, dialogs),
+        calibration(f, ex, lock, display, dialogs),
         clock(f, ex, lock, pc) {}
 
   void Bind() {

@@ -2,6 +2,7 @@
 
 #include "protocol/catalogue.h"
 #include "ui/status_groups.h"
+#include "ui/tab_panels.h"
 
 namespace zhv {
 
@@ -12,6 +13,7 @@ void UnitControl::Bind() {
     (f_.*g.usbOff).OnClick = [this] { SwitchUsbOff(); };
     (f_.*g.counterReset).OnClick = [this] { ResetPacketCounter(); };
   }
+  for (const TabPanel& row : kTabPanels) (f_.*row.cancel).OnClick = [this, &row] { CancelCommand(f_.*row.panel); };
 }
 
 void UnitControl::Post(std::uint8_t argument) {
@@ -27,6 +29,12 @@ void UnitControl::SwitchUsbOff() { Post(cat::kArgUsbOff); }
 void UnitControl::ResetPacketCounter() {
   ex_.poll.packetCounter = 0;
   for (Control* e : EachGroup(f_, &StatusGroup::counter)) e->SetText("00000");
+}
+
+void UnitControl::CancelCommand(Control& panel) {
+  ShowCancelButtons(f_, false);
+  // The silence word goes on while the unit stays silent.
+  if (ex_.CancelCommand()) Say(&panel, "Команда отменена: ТКЭ её не подтвердил", clr::Red);
 }
 
 }  // namespace zhv

@@ -1,6 +1,7 @@
 // The buttons every status group carries: restart the unit, switch its USB
 // control on or off (outside the editing lock, disabled while one runs), and
-// reset the packet counter.
+// reset the packet counter; and the one that gives up a command the unit does
+// not confirm.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +23,10 @@ class UnitControl {
   void SwitchUsbOn();   // "Вкл.": editing unlocks only under USB control
   void SwitchUsbOff();  // "Выкл."
   void ResetPacketCounter();  // "Сброс"
+  // "Отменить команду", shown beside each tab's panel while the unit is silent on
+  // a command: the command is dropped, editing comes back, and the panel says
+  // that nothing was confirmed.
+  void CancelCommand(Control& panel);
 
  private:
   void Post(std::uint8_t argument);

@@ -41,6 +41,12 @@ std::string FormatValue(std::uint8_t formatCode, std::int32_t value) {
   return text;
 }
 
+std::string FormatPlain(std::uint8_t formatCode, std::int32_t value) {
+  const int decimals = std::min((formatCode >> 4) & 0x07, 4);
+  const std::string digits = FormatValue(static_cast<std::uint8_t>(decimals << 4 | (decimals + 1)), value);
+  return value < 0 ? "-" + digits : digits;
+}
+
 std::string FormatByKind(std::uint16_t kindCode, std::int32_t value) {
   if (kindCode & kKindBlank) return {};
   const GasKind& kind = GasKindOf(kindCode & 0x3F);

@@ -15,6 +15,9 @@ namespace zhv {
 // value shows its magnitude (the caller shows any sign).
 std::string FormatValue(std::uint8_t formatCode, std::int32_t value);
 
+// The same value with the format's decimals but no padding zeros, for a message: "0.50", "65535".
+std::string FormatPlain(std::uint8_t formatCode, std::int32_t value);
+
 // A gas kind code (bits 0..5) with the wide form or no text at all asked for.
 inline constexpr std::uint16_t kKindWide = 0x100;
 inline constexpr std::uint16_t kKindBlank = 0x200;

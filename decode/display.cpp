@@ -1,5 +1,6 @@
 #include "decode/display.h"
 
+#include <bit>
 #include <utility>
 
 #include "decode/codecs.h"
@@ -9,6 +10,7 @@
 #include "protocol/parameters.h"
 #include "protocol/status_bits.h"
 #include "ui/status_groups.h"
+#include "ui/tab_panels.h"
 
 namespace zhv {
 
@@ -61,9 +63,8 @@ void Display::ShowNoDevice() {
   f_.Panel2.SetColour(clr::BtnFace);
   f_.Panel1.SetText("Нет активных устройств");
   f_.Panel2.SetText("");
-  // A calibration verdict belongs to the unit it came from.
-  f_.Panel120.SetText("");
-  f_.Panel220.SetText("");
+  // A verdict belongs to the unit it came from.
+  for (const TabPanel& row : kTabPanels) Say(&(f_.*row.panel), "", clr::WindowText);
 }
 
 void Display::ShowIdentification(const Frame& answer, bool revealTabs) {
@@ -87,6 +88,7 @@ void Display::ShowStatus(const Frame& answer, bool setUpChannels) {
   const std::uint8_t gasKind = poll_.unit.gasKind;
   ShowBaseStatus();
   if (setUpChannels) {
+    state.channelKinds = {s.channels[0].kind, s.channels[1].kind};
     SetUpChannel(f_, state, s.channels[0].kind, 0);
     if (GasKindOf(gasKind).secondChannel) SetUpChannel(f_, state, s.channels[1].kind, 1);
   }
@@ -105,15 +107,34 @@ void Display::ShowSupplySetpoint(std::int32_t setpoint) {
   f_.Edit142.SetText(FormatValue(param::kSupplySetpoint.format, setpoint));
 }
 
+// The unit's own verdicts keep the panel's usual colour; a write's verdict before may have coloured it.
 void Display::ShowCalibration(std::uint8_t operation, std::uint8_t errorFlags) {
   Control& panel = (operation & bits::kOpChannelMask) == 0 ? f_.Panel120 : f_.Panel220;
-  panel.SetText(CalibrationMessage(errorFlags));
+  Say(&panel, CalibrationMessage(errorFlags), clr::WindowText);
 }
 
 void Display::ShowEepromRewrite(bool failed) {
   const char* message = failed ? "Ошибка перезаписи EEPROM" : "";
-  f_.Panel120.SetText(message);
-  f_.Panel220.SetText(message);
+  Say(&f_.Panel120, message, clr::WindowText);
+  Say(&f_.Panel220, message, clr::WindowText);
+}
+
+void Display::ShowWriteVerdict(const param::Field& field, std::uint16_t sent, std::uint16_t held) {
+  Control* panel = TabPanelOf(f_, *f_.Find(field.control));
+  if (sent == held) {
+    Say(panel, "Записано", clr::Green);
+    return;
+  }
+  // What the unit holds, in the field's own terms.
+  const std::uint16_t value = static_cast<std::uint16_t>((held & field.mask) >> std::countr_zero(field.mask));
+  std::string holds;
+  if (field.entry == param::Entry::Flag)
+    holds = value ? "выкл." : "вкл.";  // a set bit switches the function off
+  else if (field.entry == param::Entry::ByKind)
+    holds = FormatByKind(static_cast<std::uint16_t>(poll_.unit.displayedKind | kKindWide), value);
+  else
+    holds = FormatValue(field.format, value);
+  Say(panel, "Не записано: в ТКЭ " + holds, clr::Red);
 }
 
 void Display::ShowStorageStatus(const Frame& answer) {
@@ -138,11 +159,14 @@ void Display::ShowSilence(bool answering, int seconds) {
     c->SetText(d.silenceText);
     c->SetFontColour(clr::Red);
   }
+  // A command the unit has not confirmed may be given up from here.
+  ShowCancelButtons(f_, poll_.pending != Pending::None);
 }
 
 // What the word covered comes back, unless the answer has written something newer.
 void Display::HideSilence() {
   DisplayState& d = state;
+  ShowCancelButtons(f_, false);
   if (!std::exchange(d.silenceShown, false)) return;
   const auto mode = EachGroup(f_, &StatusGroup::mode);
   for (std::size_t i = 0; i < mode.size(); ++i) {

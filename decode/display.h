@@ -56,7 +56,15 @@ struct DisplayState {
   std::string silenceText;
   std::array<std::string, 5> coveredText{};
   std::array<TColor, 5> coveredFontColour{};
+  // The gas kind each sensor channel reported when it was set up.
+  std::array<std::uint8_t, 2> channelKinds{};
 };
+
+// The gas kind of a sensor channel as its editors scale and name it: channel 1
+// by the displayed kind, channel 2 by what it reported when it was set up.
+inline std::uint8_t ChannelKind(const PollState& poll, const DisplayState& d, int channel) {
+  return channel == 0 ? poll.unit.displayedKind : d.channelKinds[1];
+}
 
 class Display : public UnitDisplay {
  public:
@@ -80,6 +88,7 @@ class Display : public UnitDisplay {
   void ShowEepromRewrite(bool failed) override;
   void ShowStorageStatus(const Frame& answer) override;
   void ShowDivider(std::int32_t divider) override;
+  void ShowWriteVerdict(const param::Field& field, std::uint16_t sent, std::uint16_t held) override;
   void ShowSilence(bool answering, int seconds) override;
   void HideSilence() override;
   void Reset() override;

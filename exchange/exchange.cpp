@@ -1,6 +1,7 @@
 #include "exchange/exchange.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "exchange/steps.h"
 #include "protocol/catalogue.h"
@@ -116,6 +117,9 @@ void Exchange::Reset() {
   jobs.referenceYearKnown = false;  // the next unit's years may count from another year
   // A command left over from a lost connection must not run on the next unit.
   poll.pending = Pending::None;
+  poll.writing = nullptr;
+  poll.written = {};
+  poll.confirmedSetpoint.reset();  // another unit may hold another one
   DropStorageJobs();
   commands.SetControlButtons(false);
   commands.ApplyEditingLock();
@@ -170,9 +174,11 @@ void Exchange::ShowParameters() {
     param::Set(p, param::kTemperatureThreshold,
                std::min<std::uint16_t>(param::Get(p, param::kTemperatureThreshold),
                                        static_cast<std::uint16_t>(param::kTemperatureThreshold.max)));
-  // The setpoint the tool holds after a parameter answer is the kind's nominal one.
+  // The parameter answer has no setpoint: the tool holds the one the unit last
+  // confirmed, and the kind's nominal one until it has confirmed any.
   param::PutWord(p, param::kSetpointWord,
-                 static_cast<std::uint16_t>(GasKindOf(poll.unit.displayedKind).supplySetpoint));
+                 poll.confirmedSetpoint.value_or(
+                     static_cast<std::uint16_t>(GasKindOf(poll.unit.displayedKind).supplySetpoint)));
   display.ShowParameters();
 }
 
@@ -189,6 +195,27 @@ void Exchange::FinishReadOut(ReadOutEnd how) {
   storage.ReadOutOver();
   job.requested = job.underWay = false;
   link.SetTraceOff(false);
+}
+
+bool Exchange::CancelCommand() {
+  if (poll.pending == Pending::None) return false;
+  // A read-out given up closes its file with what it holds; the clock, set-up
+  // and divider requests go with it.
+  if (poll.pending == Pending::Storage || poll.pending == Pending::ClockDivider || ReadOutRunning())
+    DropStorageJobs();
+  poll.written = {};
+  // The block may hold what was asked rather than what the unit has: read it afresh.
+  poll.state = State::ReadParams;
+  poll.timeoutCounter = 0;
+  CommandFinish();
+  return true;
+}
+
+void Exchange::NoteWordSent(std::uint16_t word) { poll.written = {poll.writing, word, false}; }
+
+void Exchange::JudgeWrite(std::uint16_t held) {
+  const WriteCheck check = std::exchange(poll.written, {});
+  if (check.field) display.ShowWriteVerdict(*check.field, check.sent, held);
 }
 
 void Exchange::DropStorageJobs() {

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include "exchange/reports.h"
 #include "exchange/states.h"
@@ -24,6 +25,14 @@ struct UnitInfo {
   std::uint8_t id4 = 0, id5 = 0;   // the software ID, shown high byte first
 };
 
+// A parameter write on its way: what was sent, so that the re-read after it can
+// tell whether the unit took it.
+struct WriteCheck {
+  const param::Field* field = nullptr;  // null: no write waits for its verdict
+  std::uint16_t sent = 0;               // the whole word as sent
+  bool answered = false;                // the unit has answered the write; the re-read tells
+};
+
 // The poll and the operator's commands.
 struct PollState {
   State state = State::Identify;
@@ -37,6 +46,10 @@ struct PollState {
   UnitInfo unit;
   param::Block param{};  // words 0x00..0x0E, then the supply setpoint
   std::uint8_t paramOffset = 0;  // 2N of the word a write sends
+  const param::Field* writing = nullptr;  // the field the posted write changes, when an editor posted it
+  WriteCheck written;
+  // The setpoint the unit confirmed last; until it has, the kind's nominal one is what is known.
+  std::optional<std::uint16_t> confirmedSetpoint;
 };
 
 // The storage module's jobs (a unit of type 0x11): the chain of clock, set-up
@@ -122,6 +135,12 @@ class Exchange {
   void ShowParameters();
   // The end of a read-out, however it came.
   void FinishReadOut(ReadOutEnd how);
+  // The operator gives up on the pending command; false when there is none.
+  bool CancelCommand();
+  // Records the word a write sends, for the verdict after it.
+  void NoteWordSent(std::uint16_t word);
+  // A re-read or a setpoint answer: says whether the write before it was taken.
+  void JudgeWrite(std::uint16_t held);
   // An idle state's first look: jumps to the pending command's first state.
   bool TakePending();
 };

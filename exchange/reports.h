@@ -7,6 +7,7 @@
 #include <span>
 
 #include "protocol/frame.h"
+#include "protocol/parameters.h"
 
 namespace zhv {
 
@@ -27,6 +28,8 @@ class UnitDisplay {
   virtual void ShowEepromRewrite(bool failed) = 0;
   virtual void ShowStorageStatus(const Frame& answer) = 0;
   virtual void ShowDivider(std::int32_t divider) = 0;
+  // After a write: the word sent and the one the unit holds now.
+  virtual void ShowWriteVerdict(const param::Field& field, std::uint16_t sent, std::uint16_t held) = 0;
   // The unit has been silent (or has answered without doing what it was asked)
   // for this many seconds; hidden again by the next accepted answer.
   virtual void ShowSilence(bool answering, int seconds) = 0;

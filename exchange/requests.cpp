@@ -22,6 +22,7 @@ Payload WordData(Exchange& ex) {
   const PollState& p = ex.poll;
   const std::uint8_t word = static_cast<std::uint8_t>((p.paramOffset & 0x1E) >> 1);
   const std::uint16_t value = param::Word(p.param, word);
+  ex.NoteWordSent(value);
   return {{static_cast<std::uint8_t>(value & 0xFF), static_cast<std::uint8_t>(value >> 8),
            static_cast<std::uint8_t>(p.paramOffset >> 1)},
           3};
@@ -29,6 +30,7 @@ Payload WordData(Exchange& ex) {
 
 Payload SetpointData(Exchange& ex) {
   const std::uint16_t setpoint = param::Word(ex.poll.param, param::kSetpointWord);
+  ex.NoteWordSent(setpoint);
   return {{static_cast<std::uint8_t>(setpoint & 0xFF), static_cast<std::uint8_t>(setpoint >> 8)}, 2};
 }
 
@@ -79,6 +81,12 @@ void AcceptParams(Exchange& ex, const Frame& f) {
   if (p.pending != Pending::WriteWord && p.pending != Pending::SetSupply) {
     std::copy_n(f.data.begin(), cat::kParamsAnswerLen, p.param.begin());
     ex.ShowParameters();
+  }
+  // The re-read after a write tells whether the unit took the word: read from
+  // the answer itself, which a write posted meanwhile keeps out of the block.
+  if (p.written.answered && p.written.field) {
+    const std::uint8_t at = param::Offset(p.written.field->word);
+    ex.JudgeWrite(static_cast<std::uint16_t>(f.data[at] | f.data[at + 1] << 8));
   }
   ++p.packetCounter;
   p.state = State::StatusIdle;
@@ -132,6 +140,7 @@ void AcceptWordWritten(Exchange& ex, const Frame& f) {
   }
   p.paramOffset = param::Offset(word);
   param::PutWord(p.param, word, static_cast<std::uint16_t>(f.data[0] | f.data[1] << 8));
+  p.written.answered = true;
   ex.ShowParameters();
   ex.ReReadFinish();
 }
@@ -139,7 +148,10 @@ void AcceptWordWritten(Exchange& ex, const Frame& f) {
 void AcceptSupplySetpoint(Exchange& ex, const Frame& f) {
   const auto setpoint = static_cast<std::uint16_t>(f.data[0] | f.data[1] << 8);
   param::PutWord(ex.poll.param, param::kSetpointWord, setpoint);
+  ex.poll.confirmedSetpoint = setpoint;
   ex.display.ShowSupplySetpoint(setpoint);
+  // The parameter block has no setpoint: this answer is the only word on it.
+  ex.JudgeWrite(setpoint);
   ex.ReReadFinish();
 }
 

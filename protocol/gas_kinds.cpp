@@ -42,4 +42,10 @@ const GasKind& GasKindOf(std::uint8_t code) {
   return kOther;
 }
 
+// The window stacks the unit: a fraction reads across, the percentages read "% об.".
+std::string ConcentrationUnit(const ChannelSetUp& channel) {
+  if (*channel.fractionLine) return std::string(channel.upperUnit) + "/" + channel.lowerUnit;
+  return std::string(channel.lowerUnit) + " " + channel.upperUnit;
+}
+
 }  // namespace zhv

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace zhv {
 
@@ -48,5 +49,8 @@ struct GasKind {
 };
 
 const GasKind& GasKindOf(std::uint8_t code);
+
+// A channel's concentration unit on one line, as "% об." or "мг/м3".
+std::string ConcentrationUnit(const ChannelSetUp& channel);
 
 }  // namespace zhv

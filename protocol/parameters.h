@@ -34,9 +34,9 @@ inline void PutWord(Block& b, std::uint8_t word, std::uint16_t value) {
 // How the operator changes a field.
 enum class Entry : std::uint8_t {
   None,     // shown only; the unit sets it (calibration, INIT)
-  Integer,  // a whole number; the low 16 bits are stored
+  Integer,  // a whole number within min..max; anything else is refused
   Clamped,  // a whole number held to min..max
-  Decimal,  // a number times the scale; the low 16 bits are stored
+  Decimal,  // a number times the scale, within min..max; anything else is refused
   ByKind,   // the same, with the scale and format of channel 1's gas kind
   Flag,     // a check box, checked while the bits are 0: a set bit switches a function off
 };
@@ -49,7 +49,10 @@ struct Field {
   double scale;               // Decimal: the stored integer per unit of the entry
   std::uint8_t format;        // the format code it is shown with (by the gas kind for ByKind)
   std::uint8_t entryFormat;   // ... and the one an entry is written back with
-  std::int32_t min, max;      // Clamped: the range an entry is held to
+  // The values the field's bits can hold, as stored (times the scale). A Clamped
+  // entry is held to them; any other entry beyond them is refused, for it would
+  // wrap round in the word: a threshold of -0.3 % would become 655.06 %.
+  std::int32_t min, max;
   const char* control;        // the edit or check box that shows it
 };
 

@@ -14,6 +14,7 @@ using TColor = std::uint32_t;
 namespace clr {
 constexpr TColor Red = 0x0000FF;
 constexpr TColor Lime = 0x00FF00;
+constexpr TColor Green = 0x008000;  // text that says all is well, readable on the button face
 constexpr TColor Yellow = 0x00FFFF;
 constexpr TColor Olive = 0x008080;
 constexpr TColor Fuchsia = 0xFF00FF;

@@ -34,11 +34,16 @@ TEST_F(Calibration, EachCalibrationButtonPostsItsOperation) {
     Control& button = t.f.*member;
     t.commands.lock.Unlock();
     poll().pending = Pending::None;
+    button.Click();  // «Нет», the default: nothing happens
+    EXPECT_EQ(pending(), Pending::None) << button.Name();
+    s.dialogs.answers = {true};
     button.Click();
     EXPECT_EQ(pending(), Pending::Calibrate) << button.Name();
     EXPECT_EQ(poll().commandArg, operation) << button.Name();
     EXPECT_TRUE(Locked()) << button.Name();
   }
+  ASSERT_EQ(s.dialogs.asked.size(), 8u);  // each says what changes on which sensor
+  EXPECT_NE(s.dialogs.asked[6].find("сенсора 2 (CO): ТКЭ сразу запомнит нынешнее напряжение сенсора как концентрацию 0 мг/м3"), std::string::npos);
 }
 
 TEST_F(Calibration, EveryEepromButtonPostsTheRewrite) {
@@ -49,6 +54,9 @@ TEST_F(Calibration, EveryEepromButtonPostsTheRewrite) {
     t.commands.lock.Unlock();
     poll().pending = Pending::None;
     poll().commandArg = 0x5A;
+    button->Click();
+    EXPECT_EQ(pending(), Pending::None) << button->Name() << ": asked first";
+    s.dialogs.answers = {true};
     button->Click();
     EXPECT_EQ(pending(), Pending::RewriteEeprom) << button->Name();
     EXPECT_EQ(poll().commandArg, 0x5A) << button->Name();
@@ -64,8 +72,7 @@ TEST_F(Calibration, InitAsksForThePassPhraseAndPostsOnlyForIt) {
   EXPECT_EQ(edit.Text(), "Пароль?");
   EXPECT_EQ(edit.PasswordChar(), 0);
   EXPECT_TRUE(t.f.Button125.Enabled()) << "a second press starts afresh";
-  EXPECT_FALSE(t.f.Button225.Enabled());
-  EXPECT_TRUE(Locked());
+  EXPECT_FALSE(Locked()) << "a prompt left open keeps nothing locked";
   EXPECT_EQ(pending(), Pending::None);
 
   // The first key clears the prompt and masks; the wrong case is an error.
@@ -119,6 +126,10 @@ TEST_F(Calibration, InitPressedAgainOrUnlockedStartsOverOrEndsTheEntry) {
   EXPECT_FALSE(t.f.Edit125.Visible());
   Enter(t.f.Edit125);
   EXPECT_EQ(pending(), Pending::None);
+  t.f.Button225.Click();
+  char escape = 27;  // gives the entry up
+  t.f.Edit225.KeyPress(escape);
+  EXPECT_FALSE(t.f.Edit225.Visible());
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 // The parameter editors on a connected tool: conversion, write-back, what is
 // posted, and what is not.
 #include <string>
+#include <tuple>
 
 #include "fixture.h"
+#include "ui/tab_panels.h"
 
 namespace zhv {
 namespace {
@@ -63,9 +65,8 @@ TEST_F(Editors, DecimalEntriesAreScaledRoundedAndShownInTheirFormat) {
       {27, ',', &F::Edit3310, &F::Button331, "12.5", 18, 1250, "12.50"},
       {27, '.', &F::Edit3310, &F::Button331, "12,5", 18, 1250, "12.50"},
       {27, ',', &F::Edit3310, &F::Button331, "12,", 18, 1200, "12.00"},  // the locale's own, last
-      // no range: the low 16 bits are stored, the unreduced value is shown
-      {27, '.', &F::Edit2220, &F::Button2220, "70000", 14, 4464, "70000"},
-      {27, '.', &F::Edit2220, &F::Button2220, "-5", 14, 65531, "-0005"},
+      {33, '.', &F::Edit1220, &F::Button1220, "65.535", 6, 65535, "65.535"},  // the word's top
+      {27, '.', &F::Edit2220, &F::Button2220, "-0.4", 14, 0, "0000"},         // rounds to 0
   };
   for (const Case& c : cases) {
     Unit(cat::kTypeStorage, c.gas);
@@ -83,7 +84,7 @@ TEST_F(Editors, DecimalEntriesAreScaledRoundedAndShownInTheirFormat) {
   }
 }
 
-TEST_F(Editors, IntegerEntriesStoreTheLow16BitsAndShowTheirFormat) {
+TEST_F(Editors, IntegerEntriesAreStoredAndShownInTheirFormat) {
   struct Case {
     Control TForm1::*edit;
     Control TForm1::*button;
@@ -93,10 +94,9 @@ TEST_F(Editors, IntegerEntriesStoreTheLow16BitsAndShowTheirFormat) {
     std::uint16_t word;
   };
   const Case cases[] = {
-      {&TForm1::Edit351, &TForm1::Button351, "70000", "70000", 20, 4464},
+      {&TForm1::Edit351, &TForm1::Button351, "65535", "65535", 20, 0xFFFF},
       {&TForm1::Edit421, &TForm1::Button421, "+7", "00007", 24, 7},
-      {&TForm1::Edit422, &TForm1::Button422, "-1", "-00001", 26, 0xFFFF},
-      {&TForm1::Edit423, &TForm1::Button423, "2147483647", "99999", 28, 0xFFFF},
+      {&TForm1::Edit422, &TForm1::Button422, "-0", "00000", 26, 0},
   };
   Unit();
   for (const Case& c : cases) {
@@ -106,6 +106,49 @@ TEST_F(Editors, IntegerEntriesStoreTheLow16BitsAndShowTheirFormat) {
     EXPECT_EQ(Word(c.offset / 2), c.word) << c.text;
     EXPECT_EQ(poll().paramOffset, c.offset) << c.text;
     EXPECT_EQ(pending(), Pending::WriteWord) << c.text;
+  }
+}
+
+// A number the word cannot hold (it used to wrap round: -0.3 % became 655.06 %) is
+// refused, with the range in red; a threshold above its sensor's range needs a «Да». Enter is «Записать».
+TEST_F(Editors, EntriesThatCouldDisableAnAlarmAreRefusedOrConfirmed) {
+  using F = TForm1;
+  // said: the range on the panel, or the sensor's in the question; -1: no question, nothing posted
+  const std::tuple<std::uint8_t, Control F::*, const char*, const char*, int, int> cases[] = {
+      {1, &F::Edit123, "-0.3", "0.00…655.35", -1, -1},
+      {1, &F::Edit123, "700", "0.00…655.35", -1, -1},
+      {33, &F::Edit1220, "65.536", "0.000…65.535", -1, -1},
+      {27, &F::Edit223, "-1", "0…65535", -1, -1},
+      {27, &F::Edit351, "70000", "0…65535", -1, -1},
+      {1, &F::Edit123, "5", "", -1, 500},  // the top of the sensor's range itself
+      {1, &F::Edit123, "5.01", "CH4 (0…5.00 % об.)", 0, -1},
+      {1, &F::Edit123, "5.01", "CH4 (0…5.00 % об.)", 1, 501},
+      {33, &F::Edit123, "2.5", "CO2 (0…2.000 % об.)", 1, 2500},
+      {27, &F::Edit223, "250", "CO (0…200 мг/м3)", 1, 250},
+      {5, &F::Edit123, "9999", "", -1, 9999},  // a kind with no range of its own
+  };
+  for (const auto& [gas, member, text, said, answer, word] : cases) {
+    Unit(cat::kTypeStorage, gas);
+    Control& edit = t.f.*member;
+    SCOPED_TRACE(testing::Message() << edit.Name() << " \"" << text << "\" kind " << int(gas));
+    const std::string stored = edit.Text();
+    const param::Block block = poll().param;
+    s.dialogs.asked.clear();
+    s.dialogs.answers = {answer == 1};
+    edit.TypeText(text);
+    char key = '\r';
+    edit.KeyPress(key);
+    ASSERT_EQ(key, 0) << "the edit takes no line break";
+    ASSERT_EQ(s.dialogs.asked.size(), answer < 0 ? 0u : 1u);
+    if (answer >= 0) EXPECT_NE(s.dialogs.asked[0].find(said), std::string::npos) << s.dialogs.asked[0];
+    if (word >= 0) {
+      EXPECT_EQ(Word(poll().paramOffset / 2), word);
+      continue;
+    }
+    EXPECT_TRUE(edit.Text() == stored && poll().param == block && pending() == Pending::None && !Locked());
+    const Control& panel = *TabPanelOf(t.f, edit);
+    EXPECT_EQ(panel.Text(), answer < 0 ? "Не записано: допустимо " + std::string(said) : "Не записано");
+    EXPECT_EQ(panel.FontColour(), answer < 0 ? clr::Red : clr::WindowText);
   }
 }
 

@@ -2,6 +2,7 @@
 // what goes on the wire, what the unit keeps, what the window shows afterwards.
 #include <random>
 #include <string>
+#include <tuple>
 
 #include "decode/codecs.h"
 #include "fixture.h"
@@ -153,6 +154,7 @@ TEST_F(Session, InitThenZeroAndSpanCalibrationOfChannel1) {
   EXPECT_FALSE(f().CheckBox122.Checked());
   EXPECT_TRUE(Unlocked());
 
+  s.dialogs.answers = {true, true};  // «Да» to both calibrations
   f().Button121.Click();
   ASSERT_TRUE(UntilRequest(cat::kCalibrate));
   EXPECT_EQ(LastData(), Bytes{cat::kOpZero1});
@@ -175,6 +177,7 @@ TEST_F(Session, CalibrationAndEepromFailuresAreShownAndEditingComesBack) {
   Start();
   unit.faults().calibrationError = 0x13;
   const auto words = unit.Words();
+  s.dialogs.answers = {true, true};
   f().Button2221.Click();
   ASSERT_TRUE(UntilRequest(cat::kCalibrate));
   EXPECT_EQ(LastData(), Bytes{cat::kOpSpan2});
@@ -190,6 +193,59 @@ TEST_F(Session, CalibrationAndEepromFailuresAreShownAndEditingComesBack) {
   EXPECT_EQ(f().Panel120.Text(), "Ошибка перезаписи EEPROM");
   EXPECT_EQ(f().Panel220.Text(), "Ошибка перезаписи EEPROM");
   EXPECT_TRUE(Unlocked());
+}
+
+// The re-read after a write tells whether the unit took the word: «Записано» in
+// green, or in red what the unit holds; the setpoint by its own answer.
+TEST_F(Session, TheReReadSaysWhetherTheUnitTookTheWrite) {
+  using F = TForm1;
+  const std::tuple<bool, Control F::*, Control F::*, const char*, Control F::*, const char*> cases[] = {
+      {false, &F::Edit123, &F::Button123, "2.5", &F::Panel120, "Записано"},
+      {true, &F::Edit123, &F::Button123, "3", &F::Panel120, "Не записано: в ТКЭ 02.50"},
+      {true, &F::Edit421, &F::Button421, "7", &F::Panel420, "Не записано: в ТКЭ 03600"},
+      {true, &F::Edit10210, &F::Button10210, "7", &F::Panel1020, "Не записано: в ТКЭ 0060"},
+      {true, nullptr, &F::CheckBox320, "", &F::Panel390, "Не записано: в ТКЭ вкл."},
+      {true, &F::Edit142, &F::Button140, "3", &F::Panel120, "Записано"}};  // no word of the block
+  Start();
+  for (const auto& [keep, edit, button, text, panel, verdict] : cases) {
+    unit.faults().keepWords = keep;
+    if (edit) (f().*edit).TypeText(text);
+    (f().*button).Click();
+    Settle();
+    EXPECT_EQ((f().*panel).Text(), verdict) << (f().*button).Name();
+    EXPECT_EQ((f().*panel).FontColour(), verdict == std::string("Записано") ? clr::Green : clr::Red);
+  }
+  Enter(f().Edit421, f().Button421, "8");
+  Settle();
+  EXPECT_EQ(f().Edit142.Text(), "3.00") << "what the unit confirmed, not the kind's nominal 2.50";
+}
+
+// A command the unit never answers: once the silence word shows, «Отменить
+// команду» drops it, gives editing back and says that nothing was confirmed.
+TEST_F(Session, ACommandTheUnitNeverConfirmsCanBeCancelled) {
+  using F = TForm1;
+  const std::tuple<std::uint8_t, Control F::*, Control F::*> cases[] = {
+      {cat::kWriteWord, &F::Edit123, &F::Button123}, {cat::kSetSupply, &F::Edit142, &F::Button140},
+      {cat::kCalibrate, nullptr, &F::Button1221}, {cat::kRewriteEeprom, nullptr, &F::Button424},
+      {cat::kUnitControl, nullptr, &F::Button103}};
+  Start();
+  for (const auto& [silent, edit, button] : cases) {
+    unit.faults().silent = {silent};
+    s.dialogs.answers = {true};
+    if (edit) (f().*edit).TypeText("3");
+    (f().*button).Click();
+    Seconds(3.5);
+    EXPECT_FALSE(f().Button126.Visible()) << "not before the silence word";
+    Seconds(2);
+    ASSERT_TRUE(f().Button425.Visible());
+    f().Button126.Click();
+    EXPECT_TRUE(poll().pending == Pending::None && Unlocked() && f().Button101.Enabled() && !f().Button126.Visible())
+        << (f().*button).Name();
+    EXPECT_EQ(f().Panel120.Text(), "Команда отменена: ТКЭ её не подтвердил");
+    unit.faults().silent.clear();
+    Settle();  // the block is read afresh: the window shows what the unit holds, not what was asked
+    for (std::uint8_t n = 0; n < param::kWordCount; ++n) EXPECT_EQ(ToolWord(n), unit.Words()[n]) << int(n);
+  }
 }
 
 // Whatever the operator types into whichever editor, the unit gets well-formed

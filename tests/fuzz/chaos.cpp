@@ -158,6 +158,7 @@ void Session::Click() {
     const int pick = in_.Below(5);
     s.saveDialog.answer = pick < 4 ? std::optional<std::string>(answers[pick]) : std::nullopt;
   }
+  s.dialogs.answers = {(in_.Byte() & 1) != 0};  // a question it asks is answered either way
   c.Click();
   ++SessionTotals().clicks;
 }

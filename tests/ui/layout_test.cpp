@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "ui/qt/PanelLabel.h"
+#include "ui/tab_panels.h"
 #include "view_fixture.h"
 
 namespace zhv::test {
@@ -192,6 +193,8 @@ TEST_F(LayoutTest, TheLongestTextsOfTheToolStillFit) {
   form.Panel10112.SetText("Не было установки даты/время");
   form.Panel10116.SetText("Не было инициализации буфера");
   form.Panel1030.SetText("Невозможно открыть/создать файл");
+  for (Control* c : {&form.Panel390, &form.Panel420, &form.Panel1020}) c->SetText("Команда отменена: ТКЭ её не подтвердил");
+  ShowCancelButtons(form, true);
   form.Edit112.SetText(">-0.05");
   form.Edit212.SetText(">1.234");
   form.Edit143.SetText("11111111");
