@@ -84,6 +84,10 @@ class Exchange {
   Exchange(const Exchange&) = delete;
   Exchange& operator=(const Exchange&) = delete;
 
+  // Who follows each command's answer; nobody until this is called.
+  void Watch(CommandWatch& watch) { watch_ = &watch; }
+  CommandWatch* Watcher() const { return watch_; }
+
   // One state of the machine.
   void Tick();
   // A new start: state 0, nothing pending, no job, editing locked.
@@ -124,6 +128,9 @@ class Exchange {
   void FinishReadOut(ReadOutEnd how);
   // An idle state's first look: jumps to the pending command's first state.
   bool TakePending();
+
+ private:
+  CommandWatch* watch_ = nullptr;
 };
 
 }  // namespace zhv

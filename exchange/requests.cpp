@@ -79,6 +79,7 @@ void AcceptParams(Exchange& ex, const Frame& f) {
   if (p.pending != Pending::WriteWord && p.pending != Pending::SetSupply) {
     std::copy_n(f.data.begin(), cat::kParamsAnswerLen, p.param.begin());
     ex.ShowParameters();
+    if (CommandWatch* w = ex.Watcher()) w->ParametersRead();
   }
   ++p.packetCounter;
   p.state = State::StatusIdle;
@@ -131,8 +132,10 @@ void AcceptWordWritten(Exchange& ex, const Frame& f) {
     return;
   }
   p.paramOffset = param::Offset(word);
-  param::PutWord(p.param, word, static_cast<std::uint16_t>(f.data[0] | f.data[1] << 8));
+  const auto kept = static_cast<std::uint16_t>(f.data[0] | f.data[1] << 8);
+  param::PutWord(p.param, word, kept);
   ex.ShowParameters();
+  if (CommandWatch* w = ex.Watcher()) w->WordAnswered(word, kept);
   ex.ReReadFinish();
 }
 
@@ -140,6 +143,7 @@ void AcceptSupplySetpoint(Exchange& ex, const Frame& f) {
   const auto setpoint = static_cast<std::uint16_t>(f.data[0] | f.data[1] << 8);
   param::PutWord(ex.poll.param, param::kSetpointWord, setpoint);
   ex.display.ShowSupplySetpoint(setpoint);
+  if (CommandWatch* w = ex.Watcher()) w->WordAnswered(param::kSetpointWord, setpoint);
   ex.ReReadFinish();
 }
 
