@@ -11,10 +11,12 @@
 #include "platform/qt_serial.h"
 #include "platform/qt_services.h"
 #include "platform/qt_session_log.h"
+#include "platform/qt_text_files.h"
 #include "ui/qt/CommandLine.h"
 #include "ui/qt/Dialogs.h"
 #include "ui/qt/FormView.h"
 #include "ui/qt/SaveDialog.h"
+#include "ui/qt/SettingsWindow.h"
 
 namespace {
 
@@ -78,9 +80,13 @@ int main(int argc, char* argv[]) {
   zhv::QtExportFile file;
   zhv::QtSaveDialog saveDialog;
   zhv::QtDialogs dialogs;
-  zhv::Tool tool(zhv::Platform{serial, ports, locale, clock, pump, file, saveDialog, log, dialogs});
+  zhv::QtTextFiles textFiles;
+  zhv::QtSettingsWindow settingsWindow;
+  zhv::Tool tool(zhv::Platform{serial, ports, locale, clock, pump, file, saveDialog, log, dialogs, textFiles,
+                               settingsWindow});
 
   zhv::FormView view(tool.f);
+  settingsWindow.SetOwner(&view);
   view.onClose = [&tool] { tool.FormClose(); };
   // The two helper forms exist as in the original design, but are never shown.
   QWidget form6;
