@@ -209,7 +209,7 @@ void Settings::StartRestore() {
   rows_ = zhv::Compare(unit_, file_);
   caption_ = kRestoreCaption;
   items_.clear();
-  std::string list;
+  std::string list, refused;
   std::vector<TickItem> ticks;
   std::vector<std::size_t> ticked;  // the items the ticks stand for
   for (std::size_t i = 0; i < rows_.size(); ++i) {
@@ -223,6 +223,7 @@ void Settings::StartRestore() {
       item.mark = Mark::Failed;
       item.outcome = "не записывается: допустимо " + std::to_string(cat::kDividerMin) + ".." +
                      std::to_string(cat::kDividerMax);
+      refused += "\n    " + change + " (" + item.outcome + ")";
     } else if (c.Calibration()) {
       item.write = false;
       item.mark = Mark::Skipped;
@@ -239,12 +240,17 @@ void Settings::StartRestore() {
   };
   if (writes() == 0 && ticks.empty()) {
     job_ = Job::None;
-    Tell("Совпадает с файлом", clr::PortOpen);
-    return Show("Записывать нечего: настройки блока совпадают с файлом.", false);
+    if (items_.empty()) {
+      Tell("Совпадает с файлом", clr::PortOpen);
+      return Show("Записывать нечего: настройки блока совпадают с файлом.", false);
+    }
+    Tell("Записывать нечего", clr::Red);
+    return Show("Записывать нечего: отличия файла в блок не записываются (см. столбец «Запись»).", true);
   }
 
   std::string question = "Восстановить настройки блока из файла " + BaseName(fileName_) + "?";
   if (!list.empty()) question += "\n\nБудут записаны, по одному:" + list;
+  if (!refused.empty()) question += "\n\nНе будут записаны:" + refused;
   if (!ticks.empty())
     question += "\n\nНапряжения и отметки отстрела задаёт отстрел; они записываются, только если их отметить:";
   Show("Ожидается подтверждение.", false);
@@ -349,11 +355,11 @@ void Settings::NextItem() {
              std::to_string(failed.size()), true);
 }
 
-void Settings::EndRestore(const std::string& status, const std::string& brief, bool error) {
+void Settings::EndRestore(const std::string& status, const std::string& panelText, bool error) {
   job_ = Job::None;
   commands_.lock.Hold(false);
   commands_.lock.Apply();
-  Tell(brief, error ? clr::Red : clr::PortOpen);
+  Tell(panelText, error ? clr::Red : clr::PortOpen);
   Show(status, error);
 }
 
@@ -380,19 +386,19 @@ void Settings::ConnectionEnded() {
   const bool writing = job_ == Job::Restore && step_ == Step::Writing;
   job_ = Job::None;
   commands_.lock.Hold(false);
-  Tell("Связь с блоком потеряна", clr::Red);
+  Tell("Связь с блоком прервана", clr::Red);
   if (!writing) return;
   std::vector<std::string> left;
   Item& under = items_[current_];
   under.mark = Mark::Failed;
-  under.outcome = "неизвестно: связь потеряна во время записи";
+  under.outcome = "неизвестно: связь прервана во время записи";
   for (std::size_t i = current_ + 1; i < items_.size(); ++i) {
     if (!items_[i].write) continue;
     items_[i].mark = Mark::Skipped;
-    items_[i].outcome = "не записано: связь потеряна";
+    items_[i].outcome = "не записано: связь прервана";
     left.push_back(rows_[items_[i].row].name);
   }
-  Show("Связь с блоком потеряна во время восстановления. Записаны: " + Join(NamesOf(Mark::Written)) +
+  Show("Связь с блоком прервана во время восстановления. Записаны: " + Join(NamesOf(Mark::Written)) +
            ". Неизвестно, записано ли: «" + rows_[under.row].name + "». Не записаны: " + Join(left) + ".",
        true);
 }

@@ -71,7 +71,7 @@ class Settings : public CommandWatch {
   void PostItem();
   void CheckItem();
   void NextItem();
-  void EndRestore(const std::string& status, const std::string& brief, bool error);
+  void EndRestore(const std::string& status, const std::string& panelText, bool error);
   void Show(const std::string& status, bool error);
   void Tell(const std::string& text, TColor colour);
   std::string Heading() const;

@@ -167,7 +167,8 @@ std::string WriteSnapshot(const Snapshot& s) {
   file["parameters"] = std::move(words);
   file["supplySetpoint"] = param::Word(s.block, param::kSetpointWord);
   file["clockDivider"] = s.divider ? Json(*s.divider) : Json(nullptr);
-  return file.dump(2) + "\n";
+  // A port name the system gave in another encoding must not stop the file being written.
+  return file.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 
 std::optional<Snapshot> ReadSnapshot(const std::string& text, std::string& error) {
