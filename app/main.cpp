@@ -15,10 +15,12 @@
 #include "platform/qt_services.h"
 #include "platform/qt_session_log.h"
 #include "platform/qt_settings.h"
+#include "platform/qt_text_files.h"
 #include "ui/qt/CommandLine.h"
 #include "ui/qt/Dialogs.h"
 #include "ui/qt/FormView.h"
 #include "ui/qt/SaveDialog.h"
+#include "ui/qt/SettingsWindow.h"
 
 namespace {
 
@@ -90,11 +92,15 @@ int main(int argc, char* argv[]) {
   zhv::QtExportFile file;
   zhv::QtSaveDialog saveDialog;
   zhv::QtDialogs dialogs;
-  zhv::Tool tool(zhv::Platform{serial, ports, locale, clock, pump, file, saveDialog, log, dialogs});
+  zhv::QtTextFiles textFiles;
+  zhv::QtSettingsWindow settingsWindow;
+  zhv::Tool tool(zhv::Platform{serial, ports, locale, clock, pump, file, saveDialog, log, dialogs, textFiles,
+                               settingsWindow});
   zhv::QtSettings settings;
   zhv::Remembered remembered(tool, settings);
 
   zhv::FormView view(tool.f);
+  settingsWindow.SetOwner(&view);
   view.onClose = [&] {
     remembered.NoteWindowPosition({view.x(), view.y()});
     if (!remembered.Save())

@@ -23,6 +23,7 @@ void Tool::ShowNoDevice() {
   identification = {};
   link.SetSendType(cat::kTypeUnknown);
   exchange.Reset();
+  settings.ConnectionEnded();
 }
 
 void Tool::PollTick() {
@@ -45,6 +46,7 @@ void Tool::PollTick() {
   } else {
     exchange.Tick();
   }
+  settings.Tick();
   exchange.WatchSilence(link.IsOpen() && identification.exchanging, f.Timer1.Interval());
   // A failed write ends the connection once the tick's work is done. A device
   // gone does too, once the frames it sent before are taken.

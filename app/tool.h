@@ -13,6 +13,7 @@
 #include "link/link.h"
 #include "link/session_log.h"
 #include "platform/platform.h"
+#include "settings/settings.h"
 #include "storage/readout.h"
 #include "ui/window_model.h"
 
@@ -54,6 +55,7 @@ class Tool {
   Display display;
   Commands commands;
   ReadOut readOut;
+  Settings settings;
   Identification identification;
   std::int32_t closeCountdown = 0;  // ticks still to wait while closing
 

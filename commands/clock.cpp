@@ -10,9 +10,6 @@ namespace zhv {
 
 namespace {
 
-constexpr std::int32_t kDividerMin = 6300;
-constexpr std::int32_t kDividerMax = 9999;
-
 constexpr Click<Clock> kClicks[] = {
     {&TForm1::Button10221, &Clock::SetDateTime},     {&TForm1::Button10222, &Clock::CopyUnitDateTime},
     {&TForm1::Button10223, &Clock::CopyPcDateTime},  {&TForm1::Button10230, &Clock::SetStorageSetup},
@@ -63,9 +60,13 @@ void Clock::PostDivider(std::int32_t value, bool write) {
 
 // Never refused: an unreadable entry becomes the lowest divider.
 void Clock::WriteDivider() {
+  WriteDivider(ParseInteger(f_.Edit1024.Text()).value_or(0));
+}
+
+void Clock::WriteDivider(std::int32_t divider) {
   lock_.Lock();
   f_.Button10242.SetEnabled(false);
-  const std::int32_t value = std::clamp(ParseInteger(f_.Edit1024.Text()).value_or(0), kDividerMin, kDividerMax);
+  const std::int32_t value = std::clamp(divider, cat::kDividerMin, cat::kDividerMax);
   f_.Edit1024.SetText(FormatValue(4, value));
   PostDivider(value, true);
 }

@@ -24,6 +24,8 @@ class Clock {
   void CopyPcDateTime();      // "Дата/время ПЭВМ"
   void SetStorageSetup();     // "Установить новые параметры"
   void WriteDivider();        // "Установить"
+  // The same with a value given rather than typed (a settings restore).
+  void WriteDivider(std::int32_t divider);
   void ReadDivider();         // "Обновить"
 
   // The date and time edits checked: each rewritten with its corrected value.

@@ -154,6 +154,13 @@ void Editors::SwitchFunction(const FlagBox& box) {
   echo = false;
 }
 
+void Editors::WriteField(const param::Field& field, std::uint32_t value) {
+  PollState& p = ex_.poll;
+  param::Set(p.param, field, value);
+  p.paramOffset = param::Offset(field.word);
+  Post(field, field.word == param::kSetpointWord ? Pending::SetSupply : Pending::WriteWord);
+}
+
 void Editors::StopRecording() {
   if (display_.displayUpdate || !f_.CheckBox10210.Checked()) return;
   param::Set(ex_.poll.param, param::kRecordPeriod, 0);

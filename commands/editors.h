@@ -34,6 +34,9 @@ class Editors {
   void SwitchFunction(const FlagBox& box);
   // "нет записи состояния": clears the period at once; "Записать" sends it.
   void StopRecording();
+  // A field written as its editor would, with the value given rather than typed
+  // (a settings restore): the whole word goes, its other bits as they stand.
+  void WriteField(const param::Field& field, std::uint32_t value);
 
  private:
   Control& EditOf(const param::Field& field) { return *f_.Find(field.control); }

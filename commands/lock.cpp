@@ -67,6 +67,7 @@ void Hide(Control& edit) {
 }  // namespace
 
 void EditingLock::Lock() {
+  locked_ = true;
   for (const Row& row : kTable) {
     Control& c = f_.*row.control;
     switch (row.op) {
@@ -78,6 +79,7 @@ void EditingLock::Lock() {
 }
 
 void EditingLock::Unlock() {
+  locked_ = false;
   const GasKind& kind = GasKindOf(ex_.poll.unit.gasKind);
   const std::uint8_t type = ex_.link.SendType();
   const auto has = [&](Needs needs) {
@@ -104,7 +106,7 @@ void EditingLock::Unlock() {
 }
 
 void EditingLock::Apply() {
-  if (ex_.poll.status0 & bits::kUsbControl)
+  if ((ex_.poll.status0 & bits::kUsbControl) && !held_)
     Unlock();
   else
     Lock();

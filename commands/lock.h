@@ -15,14 +15,20 @@ class EditingLock {
   void Lock();
   // Reverses the lock for what the attached unit has; always ends a pass phrase entry.
   void Unlock();
-  // Unlocked only while the unit reports USB control.
+  // Unlocked only while the unit reports USB control, and no job holds the lock.
   void Apply();
+  // A job of several commands (a settings restore) keeps editing locked from its
+  // first command to its end, whatever each command's finish decides.
+  void Hold(bool held) { held_ = held; }
+  bool Locked() const { return locked_; }
   // "ReStart ТКЭ", "Вкл." and "Выкл." of the five groups.
   void SetControlButtons(bool enabled);
 
  private:
   TForm1& f_;
   const Exchange& ex_;
+  bool held_ = false;
+  bool locked_ = true;  // as the window starts
 };
 
 }  // namespace zhv

@@ -1,6 +1,7 @@
 #include "decode/trace_window.h"
 
 #include "link/session_log.h"
+#include "protocol/trace_lines.h"
 
 namespace zhv {
 
@@ -24,7 +25,7 @@ void TraceWindow::AddLine() {
 
 void TraceWindow::Sent(std::span<const std::uint8_t> frame) {
   if (!On()) return;
-  line_ = ">: ";
+  line_ = trace::kSent;
   AppendHexBytes(line_, frame);
   AddLine();
 }
@@ -35,7 +36,7 @@ void TraceWindow::Read(std::size_t count, int receiverState) {
 }
 
 void TraceWindow::FrameStarted() {
-  if (On()) line_ = "<: 0D ";
+  if (On()) line_ = std::string(trace::kReceived) + "0D ";
 }
 
 void TraceWindow::ByteTaken(std::uint8_t byte) {
@@ -44,13 +45,13 @@ void TraceWindow::ByteTaken(std::uint8_t byte) {
 
 void TraceWindow::FrameChecked(bool good) {
   if (!On()) return;
-  if (!good) line_ += "bad XOR";
+  if (!good) line_ += trace::kBadCheck;
   AddLine();
 }
 
 void TraceWindow::TimedOut() {
   if (!On()) return;
-  line_ += "<: TimeOut";
+  line_ += trace::kTimeOut;
   AddLine();
 }
 

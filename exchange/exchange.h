@@ -97,6 +97,10 @@ class Exchange {
   Exchange(const Exchange&) = delete;
   Exchange& operator=(const Exchange&) = delete;
 
+  // Who follows each command's answer; nobody until this is called.
+  void Watch(CommandWatch& watch) { watch_ = &watch; }
+  CommandWatch* Watcher() const { return watch_; }
+
   // One state of the machine.
   void Tick();
   // A new start: state 0, nothing pending, no job, editing locked.
@@ -143,6 +147,9 @@ class Exchange {
   void JudgeWrite(std::uint16_t held);
   // An idle state's first look: jumps to the pending command's first state.
   bool TakePending();
+
+ private:
+  CommandWatch* watch_ = nullptr;
 };
 
 }  // namespace zhv

@@ -1,5 +1,5 @@
 // What the exchange tells the layers above it. It includes none of them: the
-// application hands it these three when it wires the tool together.
+// application hands it these when it wires the tool together.
 #pragma once
 
 #include <array>
@@ -48,6 +48,20 @@ class CommandEvents {
   virtual void ApplyEditingLock() = 0;
   // The divider request is answered or will not be sent: "Обновить" comes back.
   virtual void DividerSettled() = 0;
+};
+
+// A job of several commands (a settings restore) follows each of them to the
+// unit's answer and the parameter block read after it.
+class CommandWatch {
+ public:
+  virtual ~CommandWatch() = default;
+  // A parameter write answered: the word the unit keeps now (0x0F: the sensor
+  // supply setpoint, which the parameter block read does not carry).
+  virtual void WordAnswered(std::uint8_t word, std::uint16_t value) = 0;
+  // The clock divider answered, read or set: the one in force.
+  virtual void DividerAnswered(std::int32_t divider) = 0;
+  // A parameter block has been read and taken into the tool's copy.
+  virtual void ParametersRead() = 0;
 };
 
 enum class ReadOutEnd { Complete, WriteFailed, Interrupted };

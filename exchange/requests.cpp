@@ -81,6 +81,7 @@ void AcceptParams(Exchange& ex, const Frame& f) {
   if (p.pending != Pending::WriteWord && p.pending != Pending::SetSupply) {
     std::copy_n(f.data.begin(), cat::kParamsAnswerLen, p.param.begin());
     ex.ShowParameters();
+    if (CommandWatch* w = ex.Watcher()) w->ParametersRead();
   }
   // The re-read after a write tells whether the unit took the word: read from
   // the answer itself, which a write posted meanwhile keeps out of the block.
@@ -139,9 +140,11 @@ void AcceptWordWritten(Exchange& ex, const Frame& f) {
     return;
   }
   p.paramOffset = param::Offset(word);
-  param::PutWord(p.param, word, static_cast<std::uint16_t>(f.data[0] | f.data[1] << 8));
+  const auto kept = static_cast<std::uint16_t>(f.data[0] | f.data[1] << 8);
+  param::PutWord(p.param, word, kept);
   p.written.answered = true;
   ex.ShowParameters();
+  if (CommandWatch* w = ex.Watcher()) w->WordAnswered(word, kept);
   ex.ReReadFinish();
 }
 
@@ -152,6 +155,7 @@ void AcceptSupplySetpoint(Exchange& ex, const Frame& f) {
   ex.display.ShowSupplySetpoint(setpoint);
   // The parameter block has no setpoint: this answer is the only word on it.
   ex.JudgeWrite(setpoint);
+  if (CommandWatch* w = ex.Watcher()) w->WordAnswered(param::kSetpointWord, setpoint);
   ex.ReReadFinish();
 }
 

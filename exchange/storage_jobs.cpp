@@ -205,7 +205,9 @@ Payload DividerData(Exchange& ex) { return {{Byte(ex.jobs.divider, 0), Byte(ex.j
 
 // Reading and writing differ only in the value sent: the unit's answer is shown either way.
 void AcceptDivider(Exchange& ex, const Frame& f) {
-  ex.display.ShowDivider(f.data[0] + 256 * f.data[1]);
+  const std::int32_t divider = f.data[0] + 256 * f.data[1];
+  ex.display.ShowDivider(divider);
+  if (CommandWatch* w = ex.Watcher()) w->DividerAnswered(divider);
   ex.poll.timeoutCounter = 0;
   ex.jobs.dividerRead = ex.jobs.dividerWrite = false;
   ex.poll.state = State::StorageStatus;

@@ -1,5 +1,7 @@
 #include "link/session_log.h"
 
+#include "protocol/trace_lines.h"
+
 namespace zhv {
 
 void AppendHexBytes(std::string& line, std::span<const std::uint8_t> bytes) {
@@ -12,18 +14,18 @@ void AppendHexBytes(std::string& line, std::span<const std::uint8_t> bytes) {
 }
 
 void SessionLogWriter::Note(const std::string& text) {
-  if (log_.Enabled()) log_.Write("== " + text);
+  if (log_.Enabled()) log_.Write(trace::kEvent + text);
 }
 
 void SessionLogWriter::Sent(std::span<const std::uint8_t> frame) {
   if (!log_.Enabled()) return;
-  std::string line = ">: ";
+  std::string line = trace::kSent;
   AppendHexBytes(line, frame);
   log_.Write(line);
 }
 
 void SessionLogWriter::FrameStarted() {
-  if (log_.Enabled()) line_ = "<: 0D ";
+  if (log_.Enabled()) line_ = std::string(trace::kReceived) + "0D ";
 }
 
 void SessionLogWriter::ByteTaken(std::uint8_t byte) {
@@ -32,13 +34,13 @@ void SessionLogWriter::ByteTaken(std::uint8_t byte) {
 
 void SessionLogWriter::FrameChecked(bool good) {
   if (!log_.Enabled()) return;
-  if (!good) line_ += "bad XOR";
+  if (!good) line_ += trace::kBadCheck;
   End();
 }
 
 void SessionLogWriter::TimedOut() {
   if (!log_.Enabled()) return;
-  line_ += "<: TimeOut";
+  line_ += trace::kTimeOut;
   End();
 }
 

@@ -181,8 +181,9 @@ class SessionLog : public ISessionLog {
  public:
   bool enabled = true;
   std::vector<std::string> lines;
+  std::function<std::string()> stamp;  // what each line begins with; nothing when unset
   bool Enabled() const override { return enabled; }
-  void Write(const std::string& line) override { lines.push_back(line); }
+  void Write(const std::string& line) override { lines.push_back(stamp ? stamp() + line : line); }
 };
 
 // Answers questions as the operator was told to, and keeps what was asked.
@@ -197,6 +198,14 @@ class Dialogs : public IDialogs {
     const bool answer = answers.front();
     answers.pop_front();
     return answer;
+  }
+  // AskWithTicks: the items offered, and which of them the operator ticks (by index).
+  std::vector<std::vector<TickItem>> offered;
+  std::set<std::size_t> tickThese;
+  bool AskWithTicks(const std::string& question, std::vector<TickItem>& ticks, bool yesByDefault) override {
+    offered.push_back(ticks);
+    for (std::size_t i = 0; i < ticks.size(); ++i) ticks[i].ticked = tickThese.count(i) > 0;
+    return Ask(question, yesByDefault);
   }
   bool ChooseFileToOpen(std::string& fileName, const std::string&) override { return Choose(fileToOpen, fileName); }
   bool ChooseFileToSave(std::string& fileName, const std::string&) override { return Choose(fileToSave, fileName); }
@@ -231,6 +240,43 @@ class Settings : public ISettings {
   }
 };
 
+// Text files in memory, by name.
+class TextFiles : public ITextFiles {
+ public:
+  std::map<std::string, std::string> disk;
+  std::set<std::string> refusing;  // names that can be neither read nor written
+  bool Load(const std::string& name, std::string& text, std::string& error) override {
+    const auto it = disk.find(name);
+    if (refusing.count(name) || it == disk.end()) return Refuse(error);
+    text = it->second;
+    return true;
+  }
+  bool Save(const std::string& name, const std::string& text, std::string& error) override {
+    if (refusing.count(name)) return Refuse(error);
+    disk[name] = text;
+    return true;
+  }
+
+ private:
+  static bool Refuse(std::string& error) {
+    error = "Отказано в доступе";
+    return false;
+  }
+};
+
+// The settings window as what it was last shown with.
+class SettingsWindow : public ISettingsWindow {
+ public:
+  int shows = 0;
+  SettingsView view;
+  std::function<void()> stop;
+  void Show(const SettingsView& v) override {
+    ++shows;
+    view = v;
+  }
+  void SetStopHandler(std::function<void()> s) override { stop = std::move(s); }
+};
+
 // Everything a Tool needs, owned together.
 struct Services {
   Port port;
@@ -242,12 +288,14 @@ struct Services {
   SaveDialog saveDialog;
   SessionLog log;
   Dialogs dialogs;
+  TextFiles textFiles;
+  SettingsWindow settingsWindow;
   Platform platform() { return platform(port); }
   // The same services around another port (the simulated unit's, a real one).
   Platform platform(ISerialPort& serial) { return platform(serial, file, saveDialog); }
   // And around a real export file and save dialog too.
   Platform platform(ISerialPort& serial, IExportFile& exportFile, ISaveDialog& dialog) {
-    return Platform{serial, ports, locale, clock, pump, exportFile, dialog, log, dialogs};
+    return Platform{serial, ports, locale, clock, pump, exportFile, dialog, log, dialogs, textFiles, settingsWindow};
   }
 };
 

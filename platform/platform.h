@@ -128,12 +128,20 @@ class ISaveDialog {
   virtual bool Execute(std::string& fileName) = 0;
 };
 
+// An item of a question that the operator may tick or leave.
+struct TickItem {
+  std::string text;
+  bool ticked = false;
+};
+
 // The questions the tool asks the operator, and the files it asks for.
 class IDialogs {
  public:
   virtual ~IDialogs() = default;
   // A question answered «Да» (true) or «Нет»; `yesByDefault` says which one Enter gives.
   virtual bool Ask(const std::string& question, bool yesByDefault) = 0;
+  // The same with items to tick below the question; they hold the operator's ticks afterwards.
+  virtual bool AskWithTicks(const std::string& question, std::vector<TickItem>& ticks, bool yesByDefault) = 0;
   // A file to read, starting at `fileName`; true with the chosen file's full path
   // in `fileName`. `filter` as "Файлы записей (*.csv *.xlsx)".
   virtual bool ChooseFileToOpen(std::string& fileName, const std::string& filter) = 0;
@@ -154,6 +162,46 @@ class ISettings {
   virtual bool Save() = 0;
 };
 
+// Whole text files the operator names (a unit's settings): UTF-8 as it stands.
+class ITextFiles {
+ public:
+  virtual ~ITextFiles() = default;
+  // The file's whole content; false with the system's reason in `error`.
+  virtual bool Load(const std::string& name, std::string& text, std::string& error) = 0;
+  // Replaces the file with `text`, which is all there or not at all; false with the reason.
+  virtual bool Save(const std::string& name, const std::string& text, std::string& error) = 0;
+};
+
+// A window beside the main one that lists a unit's settings against a file's,
+// field by field, and follows a restore of them.
+struct SettingsRow {
+  enum class Mark : std::uint8_t { Same, Differs, Written, Writing, Failed, Skipped };
+  std::string name;     // the field, as the window names it
+  std::string unit;     // its value in the unit, in the window's format and unit
+  std::string file;     // ... and in the file
+  Mark mark = Mark::Same;
+  std::string outcome;  // what a restore did with it; empty when it had nothing to do
+};
+
+struct SettingsView {
+  std::string caption;
+  std::string heading;  // where the two sides come from
+  std::vector<SettingsRow> rows;
+  std::string status;   // the last word: how many differ, how a restore ended
+  bool statusIsError = false;
+  int done = 0, total = 0;  // a restore's progress; no progress bar while total is 0
+  bool stoppable = false;   // «Стоп» stops a restore after the field under way
+};
+
+class ISettingsWindow {
+ public:
+  virtual ~ISettingsWindow() = default;
+  // Shows the window with this content, or brings it up to date; returns at once.
+  virtual void Show(const SettingsView& view) = 0;
+  // What «Стоп» runs.
+  virtual void SetStopHandler(std::function<void()> stop) = 0;
+};
+
 struct Platform {
   ISerialPort& port;
   IPortEnumerator& ports;
@@ -164,6 +212,8 @@ struct Platform {
   ISaveDialog& saveDialog;
   ISessionLog& log;
   IDialogs& dialogs;
+  ITextFiles& textFiles;
+  ISettingsWindow& settingsWindow;
 };
 
 }  // namespace zhv

@@ -45,6 +45,8 @@ inline constexpr std::uint8_t kReadNext = 0x40;         // no data
 inline constexpr std::uint8_t kAckBlock = 0x48;         // no data
 inline constexpr std::uint8_t kClockDivider = 0x38;     // divider low, high (0 reads)
 inline constexpr std::uint8_t kClockDividerLen = 2;
+inline constexpr std::int32_t kDividerMin = 6300;       // the divider a unit may be set to
+inline constexpr std::int32_t kDividerMax = 9999;
 
 // Operation byte of kCalibrate: high nibble the operation, low nibble the channel.
 inline constexpr std::uint8_t kOpZero1 = 0x00;

@@ -44,6 +44,7 @@ const GasKind& GasKindOf(std::uint8_t code) {
 
 // The window stacks the unit: a fraction reads across, the percentages read "% об.".
 std::string ConcentrationUnit(const ChannelSetUp& channel) {
+  if (!*channel.upperUnit && !*channel.lowerUnit) return {};
   if (*channel.fractionLine) return std::string(channel.upperUnit) + "/" + channel.lowerUnit;
   return std::string(channel.lowerUnit) + " " + channel.upperUnit;
 }

@@ -47,8 +47,11 @@ std::uint32_t Limit(const std::string& option) {
 
 std::string ParseArguments(const std::vector<std::string>& args, ProgramOptions& out) {
   Faults& faults = out.unit.faults;
+  std::string unitOption;  // the first that orders the simulated unit, which a replay has none of
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
+    if (a != "--help" && a != "-h" && a != "--device" && a != "--link" && a != "--replay" && unitOption.empty())
+      unitOption = a;
     const auto flag = [&](const char* name, bool& field) {
       if (a != name) return false;
       field = true;
@@ -64,7 +67,7 @@ std::string ParseArguments(const std::vector<std::string>& args, ProgramOptions&
       continue;
     if (flag("--keep-words", faults.keepWords) || flag("--stdin-faults", out.faultsFromStdin)) continue;
 
-    const bool takesValue = a == "--type" || a == "--gas" || a == "--device" || a == "--link" ||
+    const bool takesValue = a == "--type" || a == "--gas" || a == "--device" || a == "--link" || a == "--replay" ||
                             a == "--silent" || a == "--wrong-length" || a == "--cal-error" || a == "--warm-up" ||
                             a == "--records" || a == "--block" || a == "--silent-after-blocks" ||
                             a == "--hangup-after-blocks";
@@ -77,6 +80,10 @@ std::string ParseArguments(const std::vector<std::string>& args, ProgramOptions&
     }
     if (a == "--link") {
       out.link = v;
+      continue;
+    }
+    if (a == "--replay") {
+      out.replay = v;
       continue;
     }
     if (a == "--silent" && v == "all") {
@@ -97,6 +104,7 @@ std::string ParseArguments(const std::vector<std::string>& args, ProgramOptions&
     else if (a == "--hangup-after-blocks") faults.hangUpAfterBlocks = static_cast<int>(*number);
     else out.unit.warmUpMs = *number;
   }
+  if (!out.replay.empty() && !unitOption.empty()) return "параметр " + unitOption + " не сочетается с --replay";
   return {};
 }
 
@@ -125,6 +133,9 @@ const char* UsageText() {
          "  --type КОД           код типа устройства (по умолчанию 0x11)\n"
          "  --gas КОД            код вида газа (по умолчанию 27)\n"
          "  --warm-up МС         длительность прогрева после включения и перезапуска\n"
+         "  --replay ФАЙЛ        вместо блока отвечать кадрами журнала сеанса (--trace-file\n"
+         "                       программы настройки): на каждый запрос тем ответом, что блок\n"
+         "                       дал на него в этом месте журнала, с той же задержкой\n"
          "Модуль накопления:\n"
          "  --records N          записей в буфере при запуске (0..6656, по умолчанию 1280)\n"
          "  --block N            записей в блоке последовательного чтения (1..16, по умолчанию 8)\n"

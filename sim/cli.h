@@ -12,6 +12,7 @@ struct ProgramOptions {
   Options unit;
   std::string device;  // a real serial port to serve; empty: a new pseudo-terminal
   std::string link;    // also make this symlink to the served path
+  std::string replay;  // a session log to serve instead of the simulated unit
   bool faultsFromStdin = false;  // each line of standard input sets the faults afresh
   bool help = false;
 };

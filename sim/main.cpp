@@ -8,11 +8,17 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "sim/cli.h"
+#include "sim/replay.h"
 #include "sim/tty.h"
 #include "sim/unit.h"
 
@@ -52,9 +58,10 @@ bool MakeLink(const std::string& target, const std::string& link) {
 // Fault lines from standard input, while it is open: each sets the unit's faults afresh.
 class FaultLines {
  public:
-  explicit FaultLines(bool watch) : fd_(watch ? STDIN_FILENO : -1) {}
+  FaultLines(bool watch, zhv::sim::Unit* unit) : fd_(watch && unit ? STDIN_FILENO : -1), unit_(unit) {}
   int Fd() const { return fd_; }
-  void Read(zhv::sim::Unit& unit) {
+  void Read() {
+    zhv::sim::Unit& unit = *unit_;
     char buffer[256];
     const ssize_t n = read(fd_, buffer, sizeof buffer);
     if (n <= 0) {
@@ -73,12 +80,14 @@ class FaultLines {
 
  private:
   int fd_;
+  zhv::sim::Unit* unit_;
   std::string text_;
 };
 
-// Serves the unit until a signal or until the unit hangs up (after what it
-// had to send is written); false when a real device went away.
-bool Serve(const zhv::sim::Endpoint& e, bool realDevice, zhv::sim::Unit& unit, FaultLines& faults) {
+// Serves the unit (or the replay) until a signal or until it hangs up (after
+// what it had to send is written); false when a real device went away.
+bool Serve(const zhv::sim::Endpoint& e, bool realDevice, zhv::sim::Responder& unit, FaultLines& faults,
+           const std::function<std::string()>& hangUpNote) {
   constexpr std::size_t kOutputLimit = 65536;  // nobody reading: drop rather than grow
   using Clock = std::chrono::steady_clock;
   auto last = Clock::now();
@@ -89,7 +98,7 @@ bool Serve(const zhv::sim::Endpoint& e, bool realDevice, zhv::sim::Unit& unit, F
     pollfd p[2] = {{e.fd, static_cast<short>(POLLIN | (pending.empty() ? 0 : POLLOUT)), 0},
                    {faults.Fd(), POLLIN, 0}};
     if (poll(p, faults.Fd() < 0 ? 1 : 2, 5) < 0 && errno != EINTR) return false;
-    if (faults.Fd() >= 0 && (p[1].revents & (POLLIN | POLLHUP | POLLERR))) faults.Read(unit);
+    if (faults.Fd() >= 0 && (p[1].revents & (POLLIN | POLLHUP | POLLERR))) faults.Read();
     bool hungUp = false;
     for (;;) {
       const ssize_t n = read(e.fd, buffer, sizeof buffer);
@@ -110,6 +119,7 @@ bool Serve(const zhv::sim::Endpoint& e, bool realDevice, zhv::sim::Unit& unit, F
       last += std::chrono::milliseconds(ms);
     }
 
+    for (const std::string& note : unit.TakeNotes()) std::fprintf(stderr, "zhv22-sim: %s\n", note.c_str());
     const std::vector<std::uint8_t> out = unit.TakeOutput();
     pending.insert(pending.end(), out.begin(), out.end());
     if (!pending.empty()) {
@@ -124,7 +134,7 @@ bool Serve(const zhv::sim::Endpoint& e, bool realDevice, zhv::sim::Unit& unit, F
       const auto waited = now - hungUpAt;
       const bool taken = pending.empty() && UnreadByTool(e) == 0;
       if ((waited >= std::chrono::milliseconds(20) && taken) || waited >= std::chrono::seconds(2)) {
-        std::fprintf(stderr, "zhv22-sim: отключение после %d блоков записей\n", unit.BlocksServed());
+        std::fprintf(stderr, "zhv22-sim: %s\n", hangUpNote().c_str());
         return true;
       }
     }
@@ -147,6 +157,22 @@ int main(int argc, char** argv) {
     return 0;
   }
   options.unit.clockStart = LocalNow();
+  // The log is read whole before anything is served: a log that cannot be read is told at once.
+  std::unique_ptr<Replay> replay;
+  if (!options.replay.empty()) {
+    std::ifstream in(options.replay, std::ios::binary);
+    std::string text, error;
+    if (in) text.assign(std::istreambuf_iterator<char>(in), {});
+    if (!in.is_open()) error = std::string("не открыть: ") + std::strerror(errno);
+    else if (in.bad()) error = "не прочитать";
+    std::optional<std::vector<LogLine>> log;
+    if (error.empty()) log = ParseSessionLog(text, error);
+    if (!log) {
+      std::fprintf(stderr, "zhv22-sim: журнал %s: %s\n", options.replay.c_str(), error.c_str());
+      return 2;
+    }
+    replay = std::make_unique<Replay>(std::move(*log));
+  }
 
   Endpoint endpoint;
   const std::string opened =
@@ -165,8 +191,11 @@ int main(int argc, char** argv) {
   std::fflush(stdout);
 
   Unit unit(options.unit);
-  FaultLines faults(options.faultsFromStdin);
-  const bool ok = Serve(endpoint, !options.device.empty(), unit, faults);
+  FaultLines faults(options.faultsFromStdin, replay ? nullptr : &unit);
+  Responder& served = replay ? static_cast<Responder&>(*replay) : unit;
+  const bool ok = Serve(endpoint, !options.device.empty(), served, faults, [&unit] {
+    return "отключение после " + std::to_string(unit.BlocksServed()) + " блоков записей";
+  });
   if (!ok) std::fprintf(stderr, "zhv22-sim: устройство %s недоступно\n", endpoint.path.c_str());
   if (!options.link.empty() && IsSymlink(options.link)) unlink(options.link.c_str());
   CloseEndpoint(endpoint);

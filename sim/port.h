@@ -1,5 +1,6 @@
-// A serial port that leads straight to a simulated unit, for running the
-// tool's core in-process. Time passes only when the test calls Step.
+// A serial port that leads straight to a simulated unit (or a replayed
+// session), for running the tool's core in-process. Time passes only when the
+// test calls Step.
 #pragma once
 
 #include <cstdint>
@@ -10,7 +11,7 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "sim/unit.h"
+#include "sim/responder.h"
 
 namespace zhv::sim {
 
@@ -21,7 +22,7 @@ struct WrittenFrame {
 
 class SimPort : public ISerialPort {
  public:
-  explicit SimPort(Unit& unit) : unit_(unit) {}
+  explicit SimPort(Responder& unit) : unit_(unit) {}
 
   // --- set-up and control by the test
   void AcceptOnly(std::string name) { acceptOnly_ = std::move(name); }  // empty: any name opens
@@ -61,7 +62,7 @@ class SimPort : public ISerialPort {
   // Moves what the unit has sent into the input queue.
   void Collect();
 
-  Unit& unit_;
+  Responder& unit_;
   std::string acceptOnly_;
   std::set<std::string> busy_;
   bool failWrites_ = false;

@@ -15,6 +15,7 @@
 #include "protocol/parameters.h"
 #include "sim/frames.h"
 #include "sim/model.h"
+#include "sim/responder.h"
 #include "sim/storage.h"
 
 namespace zhv::sim {
@@ -49,23 +50,23 @@ struct Options {
   StorageOptions storage;
 };
 
-class Unit {
+class Unit : public Responder {
  public:
   // A partial frame is given up after this long without a further byte.
   static constexpr std::uint32_t kStallMs = 50;
 
   explicit Unit(Options options = {});
 
-  void Feed(const std::uint8_t* bytes, std::size_t count);
+  void Feed(const std::uint8_t* bytes, std::size_t count) override;
   void Feed(const std::vector<std::uint8_t>& bytes) { Feed(bytes.data(), bytes.size()); }
   // Returns and forgets what the unit has sent so far.
-  std::vector<std::uint8_t> TakeOutput();
+  std::vector<std::uint8_t> TakeOutput() override;
   // Advances the unit's clock and values; releases held answer halves.
-  void Step(std::uint32_t ms);
+  void Step(std::uint32_t ms) override;
 
   Faults& faults() { return options_.faults; }
   const Options& options() const { return options_; }
-  std::uint64_t NowMs() const { return nowMs_; }
+  std::uint64_t NowMs() const override { return nowMs_; }
   bool UsbControl() const { return usbControl_; }
   bool WarmedUp() const { return nowMs_ >= warmUntilMs_; }
   std::array<std::uint16_t, param::kWordCount> Words() const;
@@ -77,7 +78,7 @@ class Unit {
   int BlocksServed() const { return blocksServed_; }
   std::uint16_t Divider() const { return storage_.Divider(); }
   // Once true the unit sends nothing more; the ports serving it act as unplugged.
-  bool HungUp() const;
+  bool HungUp() const override;
   // The last frame with a good check byte, answered or not.
   const std::optional<Frame>& LastRequest() const { return lastRequest_; }
   int RequestCount(std::uint8_t command) const { return requestCounts_[command]; }

@@ -16,6 +16,7 @@
 #include "protocol/catalogue.h"
 #include "protocol/frame.h"
 #include "sim/port.h"
+#include "sim/unit.h"
 
 namespace zhv {
 // Failures name states and pending commands by their numbers, not as raw bytes.
@@ -228,5 +229,33 @@ inline void SetData(Frame& f, std::initializer_list<std::pair<int, int>> bytes) 
 }
 // A little-endian word at data byte `at`.
 inline void SetDataWord(Frame& f, int at, int word) { SetData(f, {{at, word & 0xFF}, {at + 1, (word >> 8) & 0xFF}}); }
+
+}  // namespace zhv::test
+
+// --- A tool of its own against any responder: the simulated unit, or a session log replayed.
+namespace zhv::test {
+
+struct ServedTool {
+  explicit ServedTool(sim::Responder& responder) : port(responder), tool(s.platform(port)) {
+    s.ports.list = {{"Simulated unit", "Simulated unit (SIM1)"}};
+  }
+  // The port listed and opened, as the operator's double-click does.
+  void Open() {
+    tool.FormCreate();
+    tool.f.ListView1.SetSelected(0);
+    tool.f.ListView1.DblClick();
+  }
+  // Each tick, the responder's time moves on by the tick's length first.
+  void Tick(int n = 1) {
+    for (int i = 0; i < n && tool.f.Timer1.Enabled(); ++i) {
+      port.Step(static_cast<std::uint32_t>(tool.f.Timer1.Interval()));
+      tool.PollTick();
+    }
+  }
+
+  fake::Services s;
+  sim::SimPort port;
+  Tool tool;
+};
 
 }  // namespace zhv::test

@@ -1,10 +1,17 @@
 #include "ui/qt/Dialogs.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QVBoxLayout>
+#include <algorithm>
 
 namespace zhv {
 
@@ -46,6 +53,41 @@ bool QtDialogs::Ask(const std::string& question, bool yesByDefault) {
   box.setEscapeButton(no);
   box.exec();
   return box.clickedButton() == yes;
+}
+
+bool QtDialogs::AskWithTicks(const std::string& question, std::vector<TickItem>& ticks, bool yesByDefault) {
+  QDialog dialog(QApplication::activeWindow());
+  dialog.setObjectName("TicksBox");
+  dialog.setWindowTitle(QApplication::applicationName());
+  auto* layout = new QVBoxLayout(&dialog);
+  // A long list scrolls rather than running off the screen.
+  auto* text = new QLabel(FromUtf8(question));
+  text->setTextFormat(Qt::PlainText);
+  text->setWordWrap(true);
+  auto* scroll = new QScrollArea(&dialog);
+  scroll->setWidget(text);
+  scroll->setWidgetResizable(true);
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setMinimumWidth(std::min(640, text->sizeHint().width() + 24));
+  scroll->setMinimumHeight(std::min(360, text->sizeHint().height() + 8));
+  layout->addWidget(scroll, 1);
+  std::vector<QCheckBox*> boxes;
+  for (const TickItem& tick : ticks) {
+    auto* box = new QCheckBox(FromUtf8(tick.text), &dialog);
+    box->setChecked(tick.ticked);
+    layout->addWidget(box);
+    boxes.push_back(box);
+  }
+  auto* buttons = new QDialogButtonBox(&dialog);
+  QPushButton* yes = buttons->addButton("Да", QDialogButtonBox::YesRole);
+  QPushButton* no = buttons->addButton("Нет", QDialogButtonBox::NoRole);
+  (yesByDefault ? yes : no)->setDefault(true);
+  QObject::connect(yes, &QPushButton::clicked, &dialog, &QDialog::accept);
+  QObject::connect(no, &QPushButton::clicked, &dialog, &QDialog::reject);
+  layout->addWidget(buttons);
+  const bool accepted = dialog.exec() == QDialog::Accepted;
+  for (std::size_t i = 0; i < ticks.size(); ++i) ticks[i].ticked = boxes[i]->isChecked();
+  return accepted;
 }
 
 bool QtDialogs::ChooseFileToOpen(std::string& fileName, const std::string& filter) {

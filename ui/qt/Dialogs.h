@@ -9,6 +9,7 @@ namespace zhv {
 class QtDialogs : public IDialogs {
  public:
   bool Ask(const std::string& question, bool yesByDefault) override;
+  bool AskWithTicks(const std::string& question, std::vector<TickItem>& ticks, bool yesByDefault) override;
   bool ChooseFileToOpen(std::string& fileName, const std::string& filter) override;
   bool ChooseFileToSave(std::string& fileName, const std::string& filter) override;
 };
