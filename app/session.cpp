@@ -45,6 +45,7 @@ void Tool::PollTick() {
   } else {
     exchange.Tick();
   }
+  readOut.Follow(f.Timer1.Interval());
   exchange.WatchSilence(link.IsOpen() && identification.exchanging, f.Timer1.Interval());
   // A failed write ends the connection once the tick's work is done. A device
   // gone does too, once the frames it sent before are taken.

@@ -71,6 +71,7 @@ void Clock::WriteDivider() {
 }
 
 void Clock::ReadDivider() {
+  if (RefusedDuringReadOut(ex_)) return;
   lock_.Lock();
   f_.Button10242.SetEnabled(false);
   PostDivider(0, false);

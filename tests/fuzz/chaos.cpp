@@ -94,9 +94,14 @@ void Session::Chaos() {
       s.port.failWrite = !s.port.failWrite;  // the port refuses writes, or takes them again
       ++SessionTotals().refusedWrites;
     } else if (op < 238) {
-      bool* faults[] = {&s.file.failWrite, &s.file.failFlush, &s.file.failClose};
-      bool& fault = *faults[in_.Below(3)];
-      fault = !fault;
+      bool* faults[] = {&s.file.failWrite, &s.file.failFlush, &s.file.failClose, nullptr};
+      if (bool* fault = faults[in_.Below(4)]) {
+        *fault = !*fault;
+      } else if (s.file.room) {
+        s.file.room.reset();
+      } else {
+        s.file.room = static_cast<std::size_t>(in_.Below(400));  // the disk fills a few lines on
+      }
       ++SessionTotals().diskFaults;
     } else if (op == 238 && in_.Byte() < 16) {
       Close();
