@@ -81,7 +81,9 @@ int main(int argc, char* argv[]) {
   zhv::Tool tool(zhv::Platform{serial, ports, locale, clock, pump, file, saveDialog, log, dialogs});
 
   zhv::FormView view(tool.f);
-  view.onClose = [&tool] { tool.FormClose(); };
+  // Told to end by a signal, the tool asks nobody: a read-out is stopped, then it closes.
+  bool signalled = false;
+  view.onClose = [&tool, &signalled] { return tool.FormClose(!signalled); };
   // The two helper forms exist as in the original design, but are never shown.
   QWidget form6;
   form6.setWindowTitle(tool.form6.caption);
@@ -93,6 +95,9 @@ int main(int argc, char* argv[]) {
   view.show();
   if (!port.empty()) OpenCommandLinePort(tool, port);
 
-  zhv::OnTerminationSignal([&view] { view.close(); });
+  zhv::OnTerminationSignal([&view, &signalled] {
+    signalled = true;
+    view.close();
+  });
   return app.exec();
 }

@@ -268,7 +268,17 @@ void Session::Unplug() {
 }
 
 void Session::Close() {
-  t.FormClose();
+  // Asked whether to stop a read-out under way: «Да» or «Нет».
+  const bool reading = t.exchange.ReadOutRunning() && t.link.IsOpen();
+  const bool stop = in_.Below(2) == 1;
+  s.dialogs.answers = {stop};
+  const bool closes = t.FormClose();
+  s.dialogs.answers.clear();
+  if (!closes) {
+    Require(reading && !stop, "the window stays open only for a read-out kept on");
+    Require(s.port.open && t.exchange.ReadOutRunning(), "kept on, the read-out goes on");
+    return;
+  }
   closed_ = true;
   ++SessionTotals().closes;
   Require(!s.port.open && !t.f.Timer1.Enabled(), "the port is closed and the timer stopped after closing");

@@ -392,9 +392,13 @@ void FormView::Sync(const Control& c) {
 
 void FormView::closeEvent(QCloseEvent* event) {
   // Qt ignores a second close while this one runs, so the shut-down runs once.
-  if (onClose) onClose();
+  const bool closes = !onClose || onClose();
   Flush();
-  event->accept();
+  if (closes) {
+    event->accept();
+  } else {
+    event->ignore();
+  }
 }
 
 bool FormView::eventFilter(QObject* watched, QEvent* event) {
