@@ -101,12 +101,15 @@ int main(int argc, char* argv[]) {
 
   zhv::FormView view(tool.f);
   settingsWindow.SetOwner(&view);
+  // Told to end by a signal, the tool asks nobody: a read-out is stopped, then it closes.
+  bool signalled = false;
   view.onClose = [&] {
+    // Saved before the close turns to the first tab; saved again harmlessly if the operator keeps reading.
     remembered.NoteWindowPosition({view.x(), view.y()});
     if (!remembered.Save())
       std::fprintf(stderr, "BToolZHV22MT: настройки не сохранены в %s\n",
                    settings.FileName().toLocal8Bit().constData());
-    tool.FormClose();
+    return tool.FormClose(!signalled);
   };
   // The two helper forms exist as in the original design, but are never shown.
   QWidget form6;
@@ -124,6 +127,9 @@ int main(int argc, char* argv[]) {
   else
     remembered.ReopenLastPort();
 
-  zhv::OnTerminationSignal([&view] { view.close(); });
+  zhv::OnTerminationSignal([&view, &signalled] {
+    signalled = true;
+    view.close();
+  });
   return app.exec();
 }

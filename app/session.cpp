@@ -10,6 +10,10 @@ namespace {
 
 constexpr int kExchangeTickMs = 10;
 constexpr int kIdentifyTickMs = 100;
+constexpr const char* kStopToClose =
+    "Идёт чтение буфера модуля накопления.\n"
+    "Остановить чтение и закрыть программу?\n\n"
+    "«Нет» — продолжить чтение.";
 
 }  // namespace
 
@@ -47,6 +51,7 @@ void Tool::PollTick() {
     exchange.Tick();
   }
   settings.Tick();
+  readOut.Follow(f.Timer1.Interval());
   exchange.WatchSilence(link.IsOpen() && identification.exchanging, f.Timer1.Interval());
   // A failed write ends the connection once the tick's work is done. A device
   // gone does too, once the frames it sent before are taken.
@@ -87,11 +92,22 @@ void Tool::ResetConnection() {
 
 void Tool::ApplyReadOutTraceSetting() { exchange.jobs.spareTrace = f.CheckBox1.Checked(); }
 
-void Tool::FormClose() {
-  if (!link.IsOpen()) return;
-  exchange.poll.closing = true;
+bool Tool::FormClose(bool ask) {
+  if (!link.IsOpen()) return true;
   const int interval = std::max(1, f.Timer1.Interval());
-  closeCountdown = interval >= 1000 ? 2 : (1000 / interval) * 2;  // the ticks in two seconds
+  const int ticksPerSecond = interval >= 1000 ? 1 : 1000 / interval;
+  if (exchange.ReadOutRunning()) {
+    // Enter keeps reading: a full buffer can take minutes, and the close may be a slip.
+    if (ask && !p.dialogs.Ask(kStopToClose, false)) return false;
+    readOut.Stop();
+    // The block in hand, then the end; an unanswered request gives up within a second.
+    closeCountdown = 3 * ticksPerSecond;
+    while (exchange.ReadOutRunning() && closeCountdown > 0 && link.IsOpen() && f.Timer1.Enabled())
+      p.pump.ProcessMessages();
+    if (!link.IsOpen()) return true;
+  }
+  exchange.poll.closing = true;
+  closeCountdown = 2 * ticksPerSecond;  // the ticks in two seconds
   f.PageControl1.SetActivePage(0);
   f.Panel2.SetColour(clr::BtnFace);
   f.Panel2.SetText("Закрытие программы !!!");
@@ -102,6 +118,7 @@ void Tool::FormClose() {
   f.Timer1.SetEnabled(false);
   link.Close();
   exchange.DropStorageJobs();
+  return true;
 }
 
 void Tool::DropConnection() {

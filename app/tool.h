@@ -40,8 +40,10 @@ class Tool {
   // CheckBox1 "нет отображения при чтении  данных модуля сохранения".
   void ApplyReadOutTraceSetting();
   // The window closes: the unit's USB control is switched off, and two seconds
-  // of ticks let its answer come before the port is closed.
-  void FormClose();
+  // of ticks let its answer come before the port is closed. A read-out under
+  // way is stopped first, if the operator agrees when asked (`ask`); false when
+  // the window stays open to let it go on.
+  bool FormClose(bool ask = true);
 
   Platform p;
   TForm1 f;

@@ -72,6 +72,7 @@ void Clock::WriteDivider(std::int32_t divider) {
 }
 
 void Clock::ReadDivider() {
+  if (RefusedDuringReadOut(ex_)) return;
   lock_.Lock();
   f_.Button10242.SetEnabled(false);
   PostDivider(0, false);

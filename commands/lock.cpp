@@ -117,4 +117,10 @@ void EditingLock::SetControlButtons(bool enabled) {
     for (auto button : {g.restart, g.usbOn, g.usbOff}) (f_.*button).SetEnabled(enabled);
 }
 
+bool RefusedDuringReadOut(Exchange& ex) {
+  if (!ex.ReadOutRunning()) return false;
+  ex.jobs.readOut.commandRefused = true;
+  return true;
+}
+
 }  // namespace zhv

@@ -31,4 +31,9 @@ class EditingLock {
   bool locked_ = true;  // as the window starts
 };
 
+// A read-out holds the exchange until it ends, and its end drops whatever was
+// posted meanwhile: a command pressed then is not posted, and the storage tab
+// says so (true).
+bool RefusedDuringReadOut(Exchange& ex);
+
 }  // namespace zhv

@@ -17,6 +17,7 @@ void UnitControl::Bind() {
 }
 
 void UnitControl::Post(std::uint8_t argument) {
+  if (RefusedDuringReadOut(ex_)) return;
   lock_.SetControlButtons(false);
   ex_.poll.pending = Pending::UnitControl;
   ex_.poll.commandArg = argument;

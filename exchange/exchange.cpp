@@ -63,7 +63,7 @@ void SendRequest(Exchange& ex, const Request& r) {
   PollState& p = ex.poll;
   if (r.prepare && !r.prepare(ex)) return;
   if (!r.whileClosing && ex.Parked()) return;
-  if (!r.keepsTimeout) p.timeoutCounter = 0;
+  p.timeoutCounter = 0;
   const Payload payload = r.data ? r.data(ex) : Payload{};
   ex.link.Send(r.command, std::span<const std::uint8_t>(payload.bytes.data(), payload.size));
   p.state = r.route ? r.route(ex) : r.next;
@@ -184,14 +184,8 @@ void Exchange::ShowParameters() {
 
 void Exchange::FinishReadOut(ReadOutEnd how) {
   ReadOutJob& job = jobs.readOut;
-  if (ReadOutRunning()) {
-    // A block whose acknowledgement went unanswered has arrived all the same: keep it.
-    if (how == ReadOutEnd::Interrupted && job.blockHeld &&
-        storage.WriteBlock(job.heldBlock.Data(), job.blockRecordCount) < 0)
-      how = ReadOutEnd::WriteFailed;
-    storage.CloseReadOut(how);
-  }
-  job.blockHeld = false;
+  if (ReadOutRunning()) storage.CloseReadOut(how);  // it tells of a block left unconfirmed
+  job.unconfirmed = job.stopRequested = job.commandRefused = false;
   storage.ReadOutOver();
   job.requested = job.underWay = false;
   link.SetTraceOff(false);

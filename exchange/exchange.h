@@ -64,10 +64,14 @@ struct ReadOutJob {
   std::int32_t recordsRemaining = 0;
   std::int32_t nextAddress = 0;
   std::int32_t blockRecordCount = 0;
-  // A sequential block is written only once its acknowledgement is answered;
-  // it waits here, where no frame in between can overwrite it.
-  Frame heldBlock;
-  bool blockHeld = false;
+  bool stopRequested = false;  // «Остановить чтение»: the read-out ends after the block in hand
+  // A sequential block is on disk, its acknowledgement sent but not answered:
+  // the unit may not have freed it, and sends it again when asked for the next.
+  bool unconfirmed = false;
+  Frame unconfirmedBlock;
+  std::int32_t unconfirmedRecords = 0;  // of it on disk
+  // A command pressed during the read-out was not posted: the storage tab says so.
+  bool commandRefused = false;
 };
 
 struct StorageJobs {
@@ -81,6 +85,7 @@ struct StorageJobs {
   // Records date themselves from the storage status's reference year.
   std::uint16_t referenceYear = 0;
   bool referenceYearKnown = false;
+  std::int32_t bufferRecords = 0;  // the record count of the last storage status
   bool spareTrace = false;  // a read-out leaves the trace window alone (CheckBox1)
 };
 

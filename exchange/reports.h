@@ -64,7 +64,13 @@ class CommandWatch {
   virtual void ParametersRead() = 0;
 };
 
-enum class ReadOutEnd { Complete, WriteFailed, Interrupted };
+enum class ReadOutEnd { Complete, WriteFailed, Interrupted, Stopped };
+
+// What became of a block's records in the export file.
+struct BlockWritten {
+  std::int32_t records = 0;  // whole records put on disk
+  bool failed = false;       // the file refused the rest: the read-out ends
+};
 
 // Clock entry as the storage tab's edits give it, checked and corrected.
 struct ClockEntry {
@@ -80,9 +86,9 @@ class StorageEvents {
   virtual ClockEntry ReadClockEntry() = 0;
   // The data byte of the set-up request, from the two check boxes.
   virtual std::uint8_t SetupByte() = 0;
-  // A block of records arrived: writes at most `count` whole records of it;
-  // returns how many, or -1 when the file refused them.
-  virtual std::int32_t WriteBlock(std::span<const std::uint8_t> block, std::int32_t count) = 0;
+  // A block of records arrived: writes its records from the `first` on, of the
+  // `count` it holds at most (the records before `first` are on disk already).
+  virtual BlockWritten WriteBlock(std::span<const std::uint8_t> block, std::int32_t first, std::int32_t count) = 0;
   // The read-out that had its export file open has ended: closes the file and says how.
   virtual void CloseReadOut(ReadOutEnd how) = 0;
   // A read-out requested or under way is over, however: the file buttons come back.

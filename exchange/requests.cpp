@@ -195,6 +195,7 @@ void AcceptEepromRewrite(Exchange& ex, const Frame& f) {
 void AcceptStorageStatus(Exchange& ex, const Frame& f) {
   ex.jobs.referenceYear = static_cast<std::uint16_t>(f.data[10] | f.data[11] << 8);
   ex.jobs.referenceYearKnown = true;
+  ex.jobs.bufferRecords = f.data[12] | f.data[13] << 8;
   ex.display.ShowStorageStatus(f);
   ex.poll.state = State::StorageIdle;
 }

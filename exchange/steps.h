@@ -27,7 +27,6 @@ struct Request {
   // Where the answer is awaited when that depends on what was sent.
   State (*route)(Exchange&) = nullptr;
   bool whileClosing = false;  // the identification is sent even while closing
-  bool keepsTimeout = false;  // the acknowledgement: the block's arrival has just reset it
 };
 
 enum class Match : std::uint8_t { Exact, AtLeast };

@@ -112,6 +112,11 @@ bool StartReadOut(Exchange& ex) {
     EndReadOut(ex);
     return false;
   }
+  // Stopped, and no block in hand (or it never came): nothing more is asked for.
+  if (r.stopRequested) {
+    EndReadOut(ex, ReadOutEnd::Stopped);
+    return false;
+  }
   if (!r.underWay) {
     if (r.recordsRequested <= 0 && !r.whole) {
       EndReadOut(ex);
@@ -131,26 +136,43 @@ bool StartReadOut(Exchange& ex) {
   return false;
 }
 
-// Writes the block's records, then counts what was written: records the count
-// names but the frame did not carry are neither counted nor skipped over.
-bool TakeBlock(Exchange& ex, const Frame& block) {
+// Writes the block's records from `first` on, then counts what was written:
+// records the count names but the frame did not carry are neither counted nor
+// skipped over. A failed write ends the read-out with nothing acknowledged.
+bool TakeBlock(Exchange& ex, const Frame& block, std::int32_t first = 0) {
   ReadOutJob& r = ex.jobs.readOut;
-  const std::int32_t written = ex.storage.WriteBlock(block.Data(), r.blockRecordCount);
-  if (written < 0) {
+  const BlockWritten written = ex.storage.WriteBlock(block.Data(), first, r.blockRecordCount);
+  r.recordsRemaining -= written.records;
+  if (written.failed) {
+    // Records of a sequential block on disk, the block not freed: they come again.
+    if (!r.addressed && written.records > 0) r.unconfirmed = true;
     EndReadOut(ex, ReadOutEnd::WriteFailed);
     return false;
   }
-  r.blockRecordCount = written;
-  r.recordsRemaining -= written;
+  r.blockRecordCount = written.records;
   return true;
 }
 
 void NextBlockOrEnd(Exchange& ex, bool more) {
-  if (more) {
-    RequestBlock(ex);
-  } else {
+  if (!more) {
     EndReadOut(ex);
+  } else if (ex.jobs.readOut.stopRequested) {
+    EndReadOut(ex, ReadOutEnd::Stopped);
+  } else {
+    RequestBlock(ex);
   }
+}
+
+// How many records of a block are on disk already: those of the unconfirmed
+// block when the unit sends it again, as it does when it missed the
+// acknowledgement (it may have grown by records stored meanwhile).
+std::int32_t RecordsSentAgain(const ReadOutJob& r, const Frame& block) {
+  const Frame& last = r.unconfirmedBlock;
+  constexpr std::size_t kFirstRecordEnd = rec::kBlockHeaderSize + rec::kSize;
+  if (!r.unconfirmed || block.length < kFirstRecordEnd || last.length < kFirstRecordEnd) return 0;
+  // The address and the first record: a later block starts elsewhere, and later.
+  if (!std::equal(block.data.begin() + 1, block.data.begin() + kFirstRecordEnd, last.data.begin() + 1)) return 0;
+  return r.unconfirmedRecords;
 }
 
 // A count of 0 announces no records: the read-out is complete.
@@ -172,22 +194,24 @@ void AcceptRecordsAt(Exchange& ex, const Frame& f) {
   NextBlockOrEnd(ex, r.recordsRemaining > 0);
 }
 
-// Written only once the acknowledgement is answered; until then a stray frame
-// may overwrite the received data, so the block waits in the job.
+// The acknowledgement frees the block in the unit: it is sent only once the
+// block is on disk.
 void AcceptRecordsNext(Exchange& ex, const Frame& f) {
   ReadOutJob& r = ex.jobs.readOut;
   ex.poll.timeoutCounter = 0;
   r.blockRecordCount = f.data[0];
-  r.heldBlock = f;
-  r.blockHeld = true;
+  const std::int32_t onDisk = RecordsSentAgain(r, f);
+  if (!TakeBlock(ex, f, onDisk)) return;
+  r.unconfirmedBlock = f;
+  r.unconfirmedRecords = onDisk + r.blockRecordCount;
+  r.unconfirmed = true;
   ex.poll.state = State::AckBlock;
 }
 
 void AcceptAcknowledgement(Exchange& ex, const Frame&) {
   ReadOutJob& r = ex.jobs.readOut;
   ex.poll.timeoutCounter = 0;
-  r.blockHeld = false;
-  if (!TakeBlock(ex, r.heldBlock)) return;
+  r.unconfirmed = false;
   NextBlockOrEnd(ex, r.recordsRemaining > 0 || r.whole);
 }
 
@@ -221,7 +245,7 @@ constexpr Request kRequests[] = {
     {.state = State::StorageSetup, .command = cat::kStorageSetup, .next = State::AwaitSetup, .data = SetupData, .prepare = SetupRequested},
     // The block request itself is kReadAt or kReadNext, as the read-out is addressed or not.
     {.state = State::ReadOut, .command = cat::kReadNext, .next = State::AwaitReadNext, .prepare = StartReadOut},
-    {.state = State::AckBlock, .command = cat::kAckBlock, .next = State::AwaitAck, .keepsTimeout = true},
+    {.state = State::AckBlock, .command = cat::kAckBlock, .next = State::AwaitAck},
     {.state = State::Divider, .command = cat::kClockDivider, .next = State::AwaitDivider, .data = DividerData, .prepare = DividerAsked},
 };
 
@@ -233,7 +257,10 @@ constexpr Await kAwaits[] = {
     {State::AwaitRecordsAt, {cat::kRecordsAt, cat::kRecordsMinLen, Match::AtLeast}, {}, Count::EveryTick, State::ReadOut, AcceptRecordsAt},
     {State::AwaitReadNext, {cat::kReadNext, cat::kReadNextAnswerLen}, {}, Count::EveryTick, State::ReadOut, AcceptReadNext},
     {State::AwaitRecordsNext, {cat::kRecordsNext, cat::kRecordsMinLen, Match::AtLeast}, {}, Count::EveryTick, State::ReadOut, AcceptRecordsNext},
-    {State::AwaitAck, {cat::kAckBlock, cat::kAckAnswerLen}, {}, Count::EveryTick, State::AckBlock, AcceptAcknowledgement},
+    // Unanswered, the acknowledgement is not sent again: each one frees a block in
+    // the unit, and the unit may have freed this one already. The next block is
+    // asked for instead; a unit that missed it sends this one again.
+    {State::AwaitAck, {cat::kAckBlock, cat::kAckAnswerLen}, {}, Count::EveryTick, State::ReadOut, AcceptAcknowledgement},
     {State::AwaitDivider, {cat::kClockDivider, cat::kClockDividerAnswerLen}, {}, Count::EveryTick, State::Divider, AcceptDivider},
 };
 // clang-format on

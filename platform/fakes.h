@@ -1,6 +1,8 @@
 // Test doubles of the platform services (header-only, Qt-free).
 #pragma once
 
+#include <algorithm>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
@@ -123,6 +125,9 @@ class ExportFile : public IExportFile {
   bool failWrite = false;
   bool failFlush = false;
   bool failClose = false;
+  bool failCutBack = false;
+  // Bytes the disk still takes: a flush beyond them writes what fits and fails.
+  std::optional<std::size_t> room;
   bool open = false;
   std::string name;      // the open file
   std::string buffered;  // written, not yet flushed
@@ -131,8 +136,9 @@ class ExportFile : public IExportFile {
 
   bool Open(const std::string& fileName, bool append) override {
     if (open) Close();
-    if (fileName.empty() || unopenable.count(fileName) || (append && !disk.count(fileName))) return false;
+    if (fileName.empty() || unopenable.count(fileName)) return false;
     if (!append) disk[fileName].clear();
+    disk[fileName];  // appending to a file that is not there creates it
     name = fileName;
     open = true;
     ++opens;
@@ -147,9 +153,23 @@ class ExportFile : public IExportFile {
   bool Flush() override {
     if (!open || failFlush) return false;
     std::string& text = disk[name];
-    text += buffered;
+    const std::size_t taken = room ? std::min(*room, buffered.size()) : buffered.size();
+    text += buffered.substr(0, taken);
+    if (room) *room -= taken;
+    const bool whole = taken == buffered.size();
     buffered.clear();
     if (!text.empty() && !text.ends_with("\r\n")) linesWhole = false;
+    return whole;
+  }
+  std::int64_t Size() override { return open ? static_cast<std::int64_t>(disk[name].size()) : -1; }
+  bool CutBack(std::int64_t size) override {
+    if (!open || failCutBack || size < 0) return false;
+    std::string& text = disk[name];
+    if (static_cast<std::size_t>(size) < text.size()) {
+      if (room) *room += text.size() - static_cast<std::size_t>(size);
+      text.resize(static_cast<std::size_t>(size));
+    }
+    buffered.clear();
     return true;
   }
   bool Close() override {

@@ -96,14 +96,20 @@ class IMessagePump {
 class IExportFile {
  public:
   virtual ~IExportFile() = default;
-  // Creates or empties the file, or opens an existing one at its end; any file
-  // still open is closed first. False when that cannot be done.
+  // Creates or empties the file, or opens it at its end (creating it when it is
+  // not there yet); any file still open is closed first. False when that cannot be done.
   virtual bool Open(const std::string& name, bool append) = 0;
   virtual bool IsOpen() const = 0;
-  // Text (UTF-8) to append; false when it could not be taken.
+  // Text (UTF-8) to append; false when it could not all be taken (part of it
+  // may have reached the disk all the same).
   virtual bool Write(const std::string& text) = 0;
   // Hands everything written to the operating system; false when it refused.
   virtual bool Flush() = 0;
+  // Bytes of the open file on disk, everything flushed counted; -1 when it cannot be told.
+  virtual std::int64_t Size() = 0;
+  // Cuts the open file back to `size` bytes and drops whatever is still
+  // unwritten, so a write that failed part-way leaves no fragment; false when it could not.
+  virtual bool CutBack(std::int64_t size) = 0;
   // Flushes and closes; false when either failed. Closed afterwards in any case.
   virtual bool Close() = 0;
 };

@@ -13,10 +13,10 @@ bool QtExportFile::Open(const std::string& name, bool append) {
   if (file_.isOpen()) Close();
   if (!encoder_.isValid() || name.empty()) return false;
   file_.setFileName(QString::fromStdString(name));
-  // Appending needs the file to be there already.
-  const QIODevice::OpenMode mode =
-      append ? QIODevice::WriteOnly | QIODevice::Append | QIODevice::ExistingOnly
-             : QIODevice::WriteOnly | QIODevice::Truncate;
+  // Appending to a file that is not there yet creates it. Unbuffered: what a
+  // write could not put on disk is not kept to turn up later, after a cut back.
+  const QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Unbuffered |
+                                   (append ? QIODevice::Append : QIODevice::Truncate);
   if (!file_.open(mode)) return false;
   struct stat st {};
   if (::fstat(file_.handle(), &st) != 0) {
@@ -35,6 +35,16 @@ bool QtExportFile::Write(const std::string& text) {
 }
 
 bool QtExportFile::Flush() { return file_.isOpen() && file_.flush() && StillNamed(); }
+
+std::int64_t QtExportFile::Size() {
+  struct stat st {};
+  if (!file_.isOpen() || ::fstat(file_.handle(), &st) != 0) return -1;
+  return static_cast<std::int64_t>(st.st_size);
+}
+
+bool QtExportFile::CutBack(std::int64_t size) {
+  return file_.isOpen() && size >= 0 && file_.resize(size) && Size() == size;
+}
 
 bool QtExportFile::Close() {
   if (!file_.isOpen()) return true;

@@ -17,6 +17,8 @@ class QtExportFile : public IExportFile {
   bool IsOpen() const override { return file_.isOpen(); }
   bool Write(const std::string& text) override;
   bool Flush() override;
+  std::int64_t Size() override;
+  bool CutBack(std::int64_t size) override;
   bool Close() override;
 
  private:

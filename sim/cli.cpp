@@ -40,6 +40,7 @@ std::uint32_t Limit(const std::string& option) {
   if (option == "--records") return StorageModule::kMaxRecords;
   if (option == "--block") return StorageModule::kMaxBlock;
   if (option == "--silent-after-blocks" || option == "--hangup-after-blocks") return kMaxBlocks;
+  if (option == "--baud") return 4'000'000u;
   return 0xFFu;
 }
 
@@ -66,11 +67,15 @@ std::string ParseArguments(const std::vector<std::string>& args, ProgramOptions&
         flag("--overcount", faults.overcount) || flag("--setup-alt-answer", out.unit.storage.setupAltAnswer))
       continue;
     if (flag("--keep-words", faults.keepWords) || flag("--stdin-faults", out.faultsFromStdin)) continue;
+    if (a == "--instant") {
+      out.lineBaud = 0;
+      continue;
+    }
 
     const bool takesValue = a == "--type" || a == "--gas" || a == "--device" || a == "--link" || a == "--replay" ||
                             a == "--silent" || a == "--wrong-length" || a == "--cal-error" || a == "--warm-up" ||
                             a == "--records" || a == "--block" || a == "--silent-after-blocks" ||
-                            a == "--hangup-after-blocks";
+                            a == "--hangup-after-blocks" || a == "--baud";
     if (!takesValue) return "неизвестный параметр: " + a;
     if (i + 1 == args.size()) return "не задано значение параметра " + a;
     const std::string& v = args[++i];
@@ -91,7 +96,12 @@ std::string ParseArguments(const std::vector<std::string>& args, ProgramOptions&
       continue;
     }
     const auto number = ParseNumber(v, Limit(a));
-    if (!number || (a == "--block" && *number == 0)) return "недопустимое значение параметра " + a + ": " + v;
+    if (!number || ((a == "--block" || a == "--baud") && *number == 0))
+      return "недопустимое значение параметра " + a + ": " + v;
+    if (a == "--baud") {
+      out.lineBaud = *number;
+      continue;
+    }
     const auto byte = static_cast<std::uint8_t>(*number);
     if (a == "--type") out.unit.deviceType = byte;
     else if (a == "--gas") out.unit.gasKind = byte;
@@ -136,6 +146,9 @@ const char* UsageText() {
          "  --replay ФАЙЛ        вместо блока отвечать кадрами журнала сеанса (--trace-file\n"
          "                       программы настройки): на каждый запрос тем ответом, что блок\n"
          "                       дал на него в этом месте журнала, с той же задержкой\n"
+         "  --baud N             на псевдотерминале отвечать не быстрее линии N бод 8N2\n"
+         "                       (по умолчанию 250000: блок из 16 записей идёт 11 мс)\n"
+         "  --instant            на псевдотерминале отвечать сразу, без темпа линии\n"
          "Модуль накопления:\n"
          "  --records N          записей в буфере при запуске (0..6656, по умолчанию 1280)\n"
          "  --block N            записей в блоке последовательного чтения (1..16, по умолчанию 8)\n"

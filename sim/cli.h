@@ -1,6 +1,7 @@
 // Command line of the zhv22-sim program.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,9 @@ struct ProgramOptions {
   std::string link;    // also make this symlink to the served path
   std::string replay;  // a session log to serve instead of the simulated unit
   bool faultsFromStdin = false;  // each line of standard input sets the faults afresh
+  // Answers go out on a pseudo-terminal no faster than a UART at this baud
+  // sends them, 8N2; 0: at once, in one write. A real port is paced by its UART.
+  std::uint32_t lineBaud = 250000;
   bool help = false;
 };
 

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -14,17 +15,21 @@
 #include <functional>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "sim/cli.h"
 #include "sim/replay.h"
+#include "sim/pace.h"
 #include "sim/tty.h"
 #include "sim/unit.h"
 
 namespace {
 
 volatile sig_atomic_t g_stop = 0;
+
+constexpr int kBitsPerByte8N2 = 11;  // start, eight data, two stop
 
 void OnSignal(int) { g_stop = 1; }
 
@@ -85,19 +90,28 @@ class FaultLines {
 };
 
 // Serves the unit (or the replay) until a signal or until it hangs up (after
-// what it had to send is written); false when a real device went away.
+// what it had to send is written); false when a real device went away. `pace`:
+// the answers are let out as a line at that pace delivers them, else all at once.
 bool Serve(const zhv::sim::Endpoint& e, bool realDevice, zhv::sim::Responder& unit, FaultLines& faults,
-           const std::function<std::string()>& hangUpNote) {
+           std::optional<zhv::sim::LinePace> pace, const std::function<std::string()>& hangUpNote) {
   constexpr std::size_t kOutputLimit = 65536;  // nobody reading: drop rather than grow
   using Clock = std::chrono::steady_clock;
-  auto last = Clock::now();
+  const auto start = Clock::now();
+  auto last = start;
+  const auto sinceStartNs = [&start](Clock::time_point t) {
+    return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(t - start).count());
+  };
   Clock::time_point hungUpAt{};
   std::vector<std::uint8_t> pending;
   std::uint8_t buffer[256];
   while (!g_stop) {
-    pollfd p[2] = {{e.fd, static_cast<short>(POLLIN | (pending.empty() ? 0 : POLLOUT)), 0},
-                   {faults.Fd(), POLLIN, 0}};
-    if (poll(p, faults.Fd() < 0 ? 1 : 2, 5) < 0 && errno != EINTR) return false;
+    // Bytes on their way across the line: look again when the next has crossed.
+    const std::uint64_t untilNextNs = pace ? pace->UntilNextNs(sinceStartNs(Clock::now())) : 0;
+    const bool due = !pending.empty() && untilNextNs == 0;
+    const int waitMs =
+        pending.empty() || due ? 5 : static_cast<int>(std::min<std::uint64_t>(5, (untilNextNs + 999'999) / 1'000'000));
+    pollfd p[2] = {{e.fd, static_cast<short>(POLLIN | (due ? POLLOUT : 0)), 0}, {faults.Fd(), POLLIN, 0}};
+    if (poll(p, faults.Fd() < 0 ? 1 : 2, waitMs) < 0 && errno != EINTR) return false;
     if (faults.Fd() >= 0 && (p[1].revents & (POLLIN | POLLHUP | POLLERR))) faults.Read();
     bool hungUp = false;
     for (;;) {
@@ -122,10 +136,19 @@ bool Serve(const zhv::sim::Endpoint& e, bool realDevice, zhv::sim::Responder& un
     for (const std::string& note : unit.TakeNotes()) std::fprintf(stderr, "zhv22-sim: %s\n", note.c_str());
     const std::vector<std::uint8_t> out = unit.TakeOutput();
     pending.insert(pending.end(), out.begin(), out.end());
-    if (!pending.empty()) {
-      const ssize_t n = write(e.fd, pending.data(), pending.size());
-      if (n > 0) pending.erase(pending.begin(), pending.begin() + n);
-      if (pending.size() > kOutputLimit) pending.clear();
+    const std::uint64_t nowNs = sinceStartNs(now);
+    if (pace) pace->Queue(nowNs, out.size());
+    const std::size_t ready = pace ? std::min(pending.size(), pace->Due(nowNs)) : pending.size();
+    if (ready > 0) {
+      const ssize_t n = write(e.fd, pending.data(), ready);
+      if (n > 0) {
+        pending.erase(pending.begin(), pending.begin() + n);
+        if (pace) pace->Took(static_cast<std::size_t>(n));
+      }
+    }
+    if (pending.size() > kOutputLimit) {
+      if (pace) pace->Took(pending.size());
+      pending.clear();
     }
     // Hanging up discards what the tool has not read yet: let it take the last
     // block first, as a real line would have delivered it (two seconds at most).
@@ -193,7 +216,11 @@ int main(int argc, char** argv) {
   Unit unit(options.unit);
   FaultLines faults(options.faultsFromStdin, replay ? nullptr : &unit);
   Responder& served = replay ? static_cast<Responder&>(*replay) : unit;
-  const bool ok = Serve(endpoint, !options.device.empty(), served, faults, [&unit] {
+  // A real port's UART sets the pace itself; a pseudo-terminal would pass bytes at memory
+  // speed. A replay keeps the log's own timing, which already holds the line's.
+  std::optional<LinePace> pace;
+  if (options.device.empty() && options.lineBaud != 0 && !replay) pace.emplace(options.lineBaud, kBitsPerByte8N2);
+  const bool ok = Serve(endpoint, !options.device.empty(), served, faults, pace, [&unit] {
     return "отключение после " + std::to_string(unit.BlocksServed()) + " блоков записей";
   });
   if (!ok) std::fprintf(stderr, "zhv22-sim: устройство %s недоступно\n", endpoint.path.c_str());

@@ -7,69 +7,93 @@ namespace zhv {
 namespace {
 
 constexpr const char* kCannotOpen = "Невозможно открыть/создать файл";
-constexpr const char* kWritten = "Записано записей: ";
-constexpr const char* kComplete = "Чтение завершено, записано записей: ";
-constexpr const char* kWriteFailed = "Ошибка записи в файл, записано записей: ";
-constexpr const char* kCloseFailed = "Ошибка закрытия файла, записано записей: ";
-constexpr const char* kInterrupted = "Чтение прервано, записано записей: ";
 
-bool WriteThrough(IExportFile& file, const std::string& text) { return file.Write(text) && file.Flush(); }
+// How a read-out ended, in full, and briefly where a note must follow in the one-line panel.
+struct Ending {
+  const char* full;
+  const char* brief;
+  TColor colour;
+};
+constexpr Ending kComplete{"Чтение завершено, записано записей: ", "Завершено, записано ", clr::PortOpen};
+constexpr Ending kStopped{"Чтение остановлено, записано записей: ", "Остановлено, записано ", clr::PortOpen};
+constexpr Ending kInterrupted{"Чтение прервано, записано записей: ", "Прервано, записано ", clr::Red};
+constexpr Ending kWriteFailed{"Ошибка записи в файл, записано записей: ", "Ошибка записи, записано ", clr::Red};
+constexpr Ending kCloseFailed{"Ошибка закрытия файла, записано записей: ", "Файл не закрыт, записано ", clr::Red};
+// The first that applies is shown: a damaged file matters more.
+constexpr const char* kFragmentLeft = "; в конце файла обрывок строки";
+constexpr const char* kMayComeAgain = "; последние могут прийти снова";
 
 }  // namespace
 
-void ExportFile::Show(const char* text, TColor colour) {
-  f_.Panel1030.SetText(text + std::to_string(recordsWritten_));
-  f_.Panel1030.SetColour(colour);
-}
-
 bool ExportFile::Open(const std::string& name, bool append) {
-  if (file_.Open(name, append)) return true;
+  fragmentLeft_ = false;
+  if (file_.Open(name, append)) {
+    wholeSize_ = file_.Size();
+    return true;
+  }
   f_.Panel1030.SetText(kCannotOpen);
   f_.Panel1030.SetColour(clr::Red);
   return false;
 }
 
+bool ExportFile::WriteWhole(const std::string& text) {
+  if (file_.Write(text) && file_.Flush()) {
+    wholeSize_ = file_.Size();
+    return true;
+  }
+  fragmentLeft_ = !(wholeSize_ >= 0 && file_.CutBack(wholeSize_));
+  return false;
+}
+
 bool ExportFile::Start(Layout layout) {
   layout_ = layout;
-  recordsWritten_ = 0;
-  if (layout == Layout::Spreadsheet && !WriteThrough(file_, SpreadsheetHeader())) {
-    file_.Close();
-    Show(kWriteFailed, clr::Red);
+  records_.clear();
+  const std::string header = LayoutHeader(layout);
+  if (!header.empty() && !WriteWhole(header)) {
+    Close(ReadOutEnd::WriteFailed, false);
     return false;
   }
-  Show(kWritten, clr::BtnFace);
   return true;
 }
 
-std::int32_t ExportFile::WriteBlock(std::span<const std::uint8_t> block, std::int32_t count) {
+BlockWritten ExportFile::WriteBlock(std::span<const std::uint8_t> block, std::int32_t first, std::int32_t count) {
   // The count is the unit's word; the frame's length is what actually arrived.
   const std::size_t received = block.size() > rec::kBlockHeaderSize ? (block.size() - rec::kBlockHeaderSize) / rec::kSize : 0;
   const std::size_t records = std::min(static_cast<std::size_t>(std::max(count, 0)), received);
+  BlockWritten written;
   std::string text;
-  text.reserve(records * 256);
-  for (std::size_t k = 0; k < records; ++k) {
+  // One record at a time: whatever fails, every record before it is whole on disk.
+  for (std::size_t k = static_cast<std::size_t>(std::max(first, 0)); k < records; ++k) {
     const std::uint8_t* record = block.data() + rec::kBlockHeaderSize + rec::kSize * k;
+    text.clear();
     AppendRecord(text, StorageRecord(record, rec::kSize), referenceYear_, layout_);
+    if (!WriteWhole(text)) {
+      written.failed = true;
+      break;
+    }
+    RecordBytes& kept = records_.emplace_back();
+    std::copy_n(record, rec::kSize, kept.begin());
+    ++written.records;
   }
-  if (records > 0 && !WriteThrough(file_, text)) {
-    Show(kWriteFailed, clr::Red);
-    return -1;
-  }
-  recordsWritten_ += static_cast<std::int32_t>(records);
-  Show(kWritten, clr::BtnFace);
-  return static_cast<std::int32_t>(records);
+  return written;
 }
 
-void ExportFile::Close(ReadOutEnd how) {
+void ExportFile::Close(ReadOutEnd how, bool mayComeAgain) {
   const bool closed = file_.Close();
-  if (how == ReadOutEnd::WriteFailed) return;  // its reason is on show already
-  if (!closed) {
-    Show(kCloseFailed, clr::Red);
-  } else if (how == ReadOutEnd::Interrupted) {
-    Show(kInterrupted, clr::Red);
-  } else {
-    Show(kComplete, clr::PortOpen);
+  const Ending* ending = &kComplete;
+  switch (how) {
+    case ReadOutEnd::Complete: break;
+    case ReadOutEnd::Stopped: ending = &kStopped; break;
+    case ReadOutEnd::Interrupted: ending = &kInterrupted; break;
+    case ReadOutEnd::WriteFailed: ending = &kWriteFailed; break;
   }
+  // A failed write is what the operator must hear of, even if the close failed too.
+  if (!closed && how != ReadOutEnd::WriteFailed) ending = &kCloseFailed;
+  const char* note = fragmentLeft_ ? kFragmentLeft : mayComeAgain ? kMayComeAgain : nullptr;
+  std::string shown = (note ? ending->brief : ending->full) + std::to_string(RecordsWritten());
+  if (note) shown += note;
+  f_.Panel1030.SetText(shown);
+  f_.Panel1030.SetColour(ending->colour);
 }
 
 }  // namespace zhv

@@ -1,10 +1,12 @@
 // The export file of a read-out: opened with its header, each block's records
-// written as they arrive, closed at the end; Panel1030 tells the operator how it goes.
+// written as they arrive, closed at the end; Panel1030 tells the operator how it
+// ended. The records themselves are kept too, for whatever reads them after.
 #pragma once
 
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "exchange/reports.h"
 #include "platform/platform.h"
@@ -18,28 +20,38 @@ class ExportFile {
   ExportFile(TForm1& f, IExportFile& file, const std::uint16_t& referenceYear)
       : f_(f), file_(file), referenceYear_(referenceYear) {}
 
-  // At its end, or created or emptied; false, with the reason shown, when that cannot be done.
+  // At its end (created when it is not there), or created or emptied; false,
+  // with the reason shown, when that cannot be done.
   bool Open(const std::string& name, bool append);
-  // Starts the count of records written and, for the spreadsheet layout, writes
-  // an empty line and the header; false, with the reason shown and the file
-  // closed, when the file refuses them.
+  // Starts the count of records written and writes what the layout puts before
+  // them (the spreadsheet's empty line and header); false, with the reason shown
+  // and the file closed, when the file refuses it.
   bool Start(Layout layout);
-  // Writes and flushes the records of a block: at most `count`, and only whole
-  // records the block holds. Returns how many, or -1 when the file refused them.
-  std::int32_t WriteBlock(std::span<const std::uint8_t> block, std::int32_t count);
-  // Closes the file and shows how the read-out ended.
-  void Close(ReadOutEnd how);
+  // Writes the records of a block from `first` on, at most `count` in all and
+  // only whole records the block holds, each flushed to disk on its own: a
+  // failed write leaves the file cut back to its last whole record.
+  BlockWritten WriteBlock(std::span<const std::uint8_t> block, std::int32_t first, std::int32_t count);
+  // Closes the file and shows how the read-out ended; `mayComeAgain`: records on
+  // disk that the unit may not have freed.
+  void Close(ReadOutEnd how, bool mayComeAgain);
 
-  std::int32_t RecordsWritten() const { return recordsWritten_; }
+  // Whole records on disk from the running or last read-out.
+  std::int32_t RecordsWritten() const { return static_cast<std::int32_t>(records_.size()); }
+  // Those records as the unit sent them, in order; kept until the next start.
+  const std::vector<RecordBytes>& Records() const { return records_; }
+  Layout CurrentLayout() const { return layout_; }
 
  private:
-  void Show(const char* text, TColor colour);
+  // Writes and flushes `text`, or cuts the file back to where it was.
+  bool WriteWhole(const std::string& text);
 
   TForm1& f_;
   IExportFile& file_;
   const std::uint16_t& referenceYear_;  // of the last storage status: records date themselves by it
   Layout layout_ = Layout::Spreadsheet;
-  std::int32_t recordsWritten_ = 0;  // by the running or last read-out
+  std::vector<RecordBytes> records_;
+  std::int64_t wholeSize_ = -1;  // bytes on disk up to the end of the last whole record
+  bool fragmentLeft_ = false;    // a failed write could not be cut back
 };
 
 }  // namespace zhv

@@ -266,6 +266,8 @@ void AppendReadable(std::string& out, const Record& r) {
 
 std::string SpreadsheetHeader() { return std::string(kEol) + kHeader + kEol; }
 
+std::string LayoutHeader(Layout layout) { return layout == Layout::Spreadsheet ? SpreadsheetHeader() : std::string(); }
+
 void AppendRecord(std::string& out, StorageRecord record, std::uint16_t referenceYear, Layout layout) {
   const Record r = Decode(record, referenceYear);
   if (layout == Layout::Spreadsheet) {

@@ -194,6 +194,20 @@ class PageControl : public Control {
   int activePage_ = 1;  // as designed: the first sensor tab
 };
 
+// A bar filled to its position out of its maximum; a maximum of 0 shows it busy, with no end known.
+class ProgressBarControl : public Control {
+ public:
+  using Control::Control;
+  int Max() const { return max_; }
+  int Position() const { return position_; }
+  void SetMax(int max);
+  void SetPosition(int position);  // kept within 0..Max
+
+ private:
+  int max_ = 350;  // as designed for the bar of the first tab
+  int position_ = 0;
+};
+
 class TimerControl : public Control {
  public:
   using Control::Control;
@@ -215,5 +229,6 @@ template <> struct ControlOf<Kind::Chart> { using type = ChartControl; };
 template <> struct ControlOf<Kind::Series> { using type = SeriesControl; };
 template <> struct ControlOf<Kind::PageControl> { using type = PageControl; };
 template <> struct ControlOf<Kind::Timer> { using type = TimerControl; };
+template <> struct ControlOf<Kind::ProgressBar> { using type = ProgressBarControl; };
 
 }  // namespace zhv

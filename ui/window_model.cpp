@@ -225,6 +225,21 @@ void TimerControl::SetInterval(int ms) {
   Touch();
 }
 
+void ProgressBarControl::SetMax(int max) {
+  max = std::max(max, 0);
+  if (max_ == max) return;
+  max_ = max;
+  position_ = std::min(position_, max_);
+  Touch();
+}
+
+void ProgressBarControl::SetPosition(int position) {
+  position = std::clamp(position, 0, max_);
+  if (position_ == position) return;
+  position_ = position;
+  Touch();
+}
+
 TForm1::TForm1()
     :
 #define CONTROL(name, kind, parent, text, flags, maxLength, colour, row, col, rowSpan, colSpan) \

@@ -94,9 +94,14 @@ void Session::Chaos() {
       s.port.failWrite = !s.port.failWrite;  // the port refuses writes, or takes them again
       ++SessionTotals().refusedWrites;
     } else if (op < 238) {
-      bool* faults[] = {&s.file.failWrite, &s.file.failFlush, &s.file.failClose};
-      bool& fault = *faults[in_.Below(3)];
-      fault = !fault;
+      bool* faults[] = {&s.file.failWrite, &s.file.failFlush, &s.file.failClose, nullptr};
+      if (bool* fault = faults[in_.Below(4)]) {
+        *fault = !*fault;
+      } else if (s.file.room) {
+        s.file.room.reset();
+      } else {
+        s.file.room = static_cast<std::size_t>(in_.Below(400));  // the disk fills a few lines on
+      }
       ++SessionTotals().diskFaults;
     } else if (op == 238 && in_.Byte() < 16) {
       Close();
@@ -264,7 +269,17 @@ void Session::Unplug() {
 }
 
 void Session::Close() {
-  t.FormClose();
+  // Asked whether to stop a read-out under way: «Да» or «Нет».
+  const bool reading = t.exchange.ReadOutRunning() && t.link.IsOpen();
+  const bool stop = in_.Below(2) == 1;
+  s.dialogs.answers = {stop};
+  const bool closes = t.FormClose();
+  s.dialogs.answers.clear();
+  if (!closes) {
+    Require(reading && !stop, "the window stays open only for a read-out kept on");
+    Require(s.port.open && t.exchange.ReadOutRunning(), "kept on, the read-out goes on");
+    return;
+  }
   closed_ = true;
   ++SessionTotals().closes;
   Require(!s.port.open && !t.f.Timer1.Enabled(), "the port is closed and the timer stopped after closing");

@@ -106,7 +106,7 @@ class PtyToolTest : public ::testing::Test {
     s.pump.onPump = [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 5); };
     tool = std::make_unique<Tool>(s.platform(port, file, dialog));
     view = std::make_unique<FormView>(tool->f);
-    view->onClose = [this] { tool->FormClose(); };
+    view->onClose = [this] { return tool->FormClose(); };
     tool->FormCreate();
     view->show();
     tool->f.ListView1.SetSelected(0);

@@ -42,10 +42,11 @@ TEST_F(ExportFile, TextIsWrittenInWindows1251AsGiven) {
   EXPECT_TRUE(file.Close()) << "closing a closed file is no failure";
 }
 
-TEST_F(ExportFile, AppendNeedsAnExistingFileOverwriteEmptiesOrCreates) {
+TEST_F(ExportFile, AppendCreatesOrExtendsOverwriteEmptiesOrCreates) {
   const std::string path = Path("b.csv");
-  EXPECT_FALSE(file.Open(path, true));
-  EXPECT_FALSE(QFile::exists(QString::fromStdString(path))) << "a failed append creates nothing";
+  ASSERT_TRUE(file.Open(path, true));
+  ASSERT_TRUE(file.Close());
+  EXPECT_EQ(Read(path), "") << "appending to a file not there creates it, empty";
   Put(path, "old\r\n");
   ASSERT_TRUE(file.Open(path, true));
   ASSERT_TRUE(file.Write("new\r\n") && file.Close());
@@ -65,8 +66,23 @@ TEST_F(ExportFile, NamesThatLeadToNoFileCannotBeOpened) {
 TEST_F(ExportFile, FullDiskIsAFailedWrite) {
   ASSERT_TRUE(file.Open("/dev/full", false));
   EXPECT_FALSE(file.Write(std::string(100, 'x')) && file.Flush());
-  EXPECT_FALSE(file.Close());
+  file.Close();  // unbuffered: nothing is left over for the close to fail on
   EXPECT_FALSE(file.IsOpen());
+}
+
+// A write that failed part-way is cut back to the last whole line, and what it
+// could not write does not turn up at the close.
+TEST_F(ExportFile, CutBackLeavesTheFileAsItWasAtThatSize) {
+  const std::string path = Path("f.csv");
+  Put(path, "old\r\n");
+  ASSERT_TRUE(file.Open(path, true));
+  EXPECT_EQ(file.Size(), 5);
+  ASSERT_TRUE(file.Write("whole\r\n") && file.Flush());
+  ASSERT_TRUE(file.Write("frag"));
+  EXPECT_EQ(file.Size(), 16);
+  ASSERT_TRUE(file.CutBack(12));
+  EXPECT_TRUE(file.Close());
+  EXPECT_EQ(Read(path), "old\r\nwhole\r\n");
 }
 
 TEST_F(ExportFile, RemovedOrReplacedFileIsAFailedWrite) {

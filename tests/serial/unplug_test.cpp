@@ -94,8 +94,9 @@ TEST_P(UnplugAt, EndsTheConnectionCleanly) {
 INSTANTIATE_TEST_SUITE_P(Moments, UnplugAt, ::testing::ValuesIn(kMoments),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// The unit hangs up after its third block of eight records: the file holds
-// those 24 records, each on a whole line, and is closed.
+// The unit hangs up after its third block of eight records, its acknowledgement
+// unanswered: the file holds those 24 records, each on a whole line, and is
+// closed; the panel warns that the last of them may come again.
 TEST_F(Unplug, MidReadOut) {
   ASSERT_NO_FATAL_FAILURE(Start({"--records", "100", "--block", "8", "--hangup-after-blocks", "3"}));
   Tool& t = *tool;
@@ -116,7 +117,7 @@ TEST_F(Unplug, MidReadOut) {
   ASSERT_TRUE(WaitFor([&] { return sim.state() == QProcess::NotRunning; }, 3000));
   EXPECT_NE(sim.readAllStandardError().indexOf("после 3 блоков"), -1) << "the unit served three blocks";
   EXPECT_FALSE(file.IsOpen());
-  EXPECT_EQ(t.f.Panel1030.Text(), "Чтение прервано, записано записей: 24");
+  EXPECT_EQ(t.f.Panel1030.Text(), "Прервано, записано 24; последние могут прийти снова");
   EXPECT_EQ(t.f.Panel1030.Colour(), clr::Red);
   EXPECT_TRUE(t.f.Button10310.Enabled());
 

@@ -201,6 +201,14 @@ TEST_F(LayoutTest, TheLongestTextsOfTheToolStillFit) {
   form.Edit312.SetText("-01");
   view->Flush();
   for (int tab = 0; tab < 6; ++tab) CheckTab(tab);
+  // The read-out's longest words, one after the other in its one panel.
+  for (const char* text : {"Записано 12000 из 99999 (12 %), осталось 2 ч 05 мин",
+                           "Файл не закрыт, записано 99999; последние могут прийти снова",
+                           "Ошибка записи, записано 99999; в конце файла обрывок строки"}) {
+    form.Panel1030.SetText(text);
+    view->Flush();
+    CheckTab(5);
+  }
 }
 
 TEST_F(LayoutTest, ThePortColumnsShowWithoutScrolling) {

@@ -434,6 +434,7 @@ TEST_F(SyncTest, ClosingRunsTheShutDownOnce) {
   view->onClose = [&] {
     ++calls;
     view->close();  // the operator closes again during the shut-down
+    return true;
   };
   view->show();
   EXPECT_TRUE(view->close());

@@ -33,7 +33,6 @@ namespace {
 
 constexpr int kClientWidth = 794;
 constexpr int kClientHeight = 598;
-constexpr int kProgressMaximum = 350;
 const QColor kDisabledText(128, 128, 128);
 
 struct Column {
@@ -271,7 +270,7 @@ QWidget* FormView::CreateWidget(Control& c, QWidget* container) {
     }
     case Kind::ProgressBar: {
       auto* bar = new QProgressBar(container);
-      bar->setRange(0, kProgressMaximum);
+      bar->setRange(0, static_cast<const ProgressBarControl&>(c).Max());
       bar->setValue(0);
       bar->setTextVisible(false);
       bar->setFixedHeight(LineHeight(bar, 4));
@@ -321,8 +320,10 @@ void FormView::Place(const Control& c, QWidget* w) {
 void FormView::FinishLayouts() {
   for (auto& [container, grid] : grids_) {
     if (qobject_cast<QGroupBox*>(container)) {
-      // Contents sit at the top of a group that is taller than they need.
+      // Contents sit at the top of a group that is taller than they need. Groups
+      // inside a group stand edge to edge: their frames part them.
       grid->setRowStretch(grid->rowCount(), 1);
+      if (!container->findChildren<QGroupBox*>(Qt::FindDirectChildrenOnly).isEmpty()) grid->setVerticalSpacing(0);
     } else {
       // A tab's rows are a raster of equal cells, so row spans set the groups' heights;
       // its columns are as wide as the groups want, and what is left stays free at the right.
@@ -400,9 +401,13 @@ void FormView::Sync(const Control& c) {
 
 void FormView::closeEvent(QCloseEvent* event) {
   // Qt ignores a second close while this one runs, so the shut-down runs once.
-  if (onClose) onClose();
+  const bool closes = !onClose || onClose();
   Flush();
-  event->accept();
+  if (closes) {
+    event->accept();
+  } else {
+    event->ignore();
+  }
 }
 
 bool FormView::eventFilter(QObject* watched, QEvent* event) {

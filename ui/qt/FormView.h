@@ -24,8 +24,9 @@ class FormView : public QWidget {
   // Changes are flushed on their own from the event loop; this does it at once.
   void Flush();
 
-  // Runs the orderly shut-down when the window is closed; the close goes on when it returns.
-  std::function<void()> onClose;
+  // Runs the orderly shut-down when the window is closed; the close goes on when
+  // it returns true, and the window stays open when it returns false.
+  std::function<bool()> onClose;
 
  protected:
   void closeEvent(QCloseEvent* event) override;

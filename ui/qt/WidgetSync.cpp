@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
@@ -162,6 +163,13 @@ void SyncWidget(const Control& c, QWidget* w) {
     case Kind::ListView:
       SyncListView(static_cast<const ListViewControl&>(c), static_cast<QTableWidget*>(w));
       break;
+    case Kind::ProgressBar: {
+      const auto& model = static_cast<const ProgressBarControl&>(c);
+      auto* bar = static_cast<QProgressBar*>(w);
+      if (bar->maximum() != model.Max()) bar->setRange(0, model.Max());
+      bar->setValue(model.Position());
+      break;
+    }
     default:
       break;
   }
