@@ -55,6 +55,12 @@ bool QtSerialPort::SetLineSettings(const LineSettings& s) {
 
 bool QtSerialPort::Purge() { return port_.clear(QSerialPort::AllDirections); }
 
+// Qt's buffer and the kernel's queue both: the kernel holds far more than the
+// 256 bytes Qt is allowed.
+void QtSerialPort::DropInput() {
+  if (port_.isOpen()) port_.clear(QSerialPort::Input);
+}
+
 std::size_t QtSerialPort::QueuedBytes() {
   if (!port_.isOpen()) return static_cast<std::size_t>(left_.size());
   DropOverflow();

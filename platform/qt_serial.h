@@ -16,6 +16,7 @@ class QtSerialPort : public QObject, public ISerialPort {
   OpenRefusal LastRefusal() const override { return refusal_; }
   bool SetLineSettings(const LineSettings& settings) override;
   bool Purge() override;
+  void DropInput() override;
   std::size_t QueuedBytes() override;
   std::size_t Read(std::uint8_t* buffer, std::size_t max) override;
   bool Write(const std::uint8_t* data, std::size_t count) override;
