@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineSeries>
 #include <QList>
+#include <QPen>
 #include <QPointF>
 #include <QValueAxis>
 #include <algorithm>
@@ -114,24 +115,58 @@ void ChartPane::SyncChart() {
   if (!(max > min)) max = min + 1;  // a degenerate range would leave the axis undrawn
   SetLeftAxis(min, max);
   left_->setLabelFormat(LabelFormat(model_.LeftFormat()));
+  DrawGapMarks();  // across the axis as it is now
   setEnabled(model_.Enabled());
   setVisible(model_.Visible());
 }
 
 void ChartPane::SyncSeries(const SeriesControl& series) {
   const auto& points = series.Points();
-  QList<QPointF> list;
-  list.reserve(static_cast<qsizetype>(points.size()));
+  // A value that is no number is a gap: the line breaks there.
+  QList<QList<QPointF>> pieces(1);
+  gaps_.clear();
   double minX = 1, maxX = 100;
   for (std::size_t i = 0; i < points.size(); ++i) {
-    list.append(QPointF(points[i].x, points[i].y));
     if (i == 0) minX = maxX = points[i].x;
     minX = std::min(minX, points[i].x);
     maxX = std::max(maxX, points[i].x);
+    if (std::isnan(points[i].y)) {
+      gaps_.append(points[i].x);
+      if (!pieces.last().isEmpty()) pieces.append(QList<QPointF>{});
+      continue;
+    }
+    pieces.last().append(QPointF(points[i].x, points[i].y));
   }
   if (!(maxX > minX)) maxX = minX + 1;
   bottom_->setRange(minX, maxX);
-  series_->replace(list);  // one redraw per change, not one per point
+  while (earlier_.size() < pieces.size() - 1) earlier_.append(AddLine(series_->pen()));
+  for (qsizetype i = 0; i < earlier_.size(); ++i)
+    earlier_[i]->replace(i < pieces.size() - 1 ? pieces[i] : QList<QPointF>{});
+  series_->replace(pieces.last());  // one redraw per change, not one per point
+  DrawGapMarks();
+}
+
+QLineSeries* ChartPane::AddLine(const QPen& pen) {
+  auto* line = new QLineSeries;
+  line->setPen(pen);
+  chart()->addSeries(line);
+  line->attachAxis(bottom_);
+  line->attachAxis(left_);
+  return line;
+}
+
+void ChartPane::DrawGapMarks() {
+  while (marks_.size() < gaps_.size()) {
+    QPen dashed(Qt::darkGray);
+    dashed.setStyle(Qt::DashLine);
+    marks_.append(AddLine(dashed));
+  }
+  for (qsizetype i = 0; i < marks_.size(); ++i) {
+    if (i < gaps_.size())
+      marks_[i]->replace({QPointF(gaps_[i], left_->min()), QPointF(gaps_[i], left_->max())});
+    else
+      marks_[i]->clear();
+  }
 }
 
 QString ChartPane::LabelFormat(const std::string& picture) {
