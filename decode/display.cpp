@@ -66,6 +66,11 @@ void Display::ShowNoDevice() {
   f_.Panel220.SetText("");
 }
 
+void Display::KeepChartsAcrossGap(bool keep) {
+  state.chartsAcrossGap = keep;
+  if (!keep) state.chartKinds = {};
+}
+
 void Display::ShowIdentification(const Frame& answer, bool revealTabs) {
   if (revealTabs) {
     f_.TabSheet2.SetVisible(true);
@@ -87,6 +92,7 @@ void Display::ShowStatus(const Frame& answer, bool setUpChannels) {
   if (setUpChannels) {
     SetUpChannel(f_, state, s.channels[0].kind, 0);
     if (GasKindOf(gasKind).secondChannel) SetUpChannel(f_, state, s.channels[1].kind, 1);
+    state.chartsAcrossGap = false;
   }
   const bool temperatureOff = param::IsSet(poll_.param, param::kTemperatureOff);
   ShowChannelState(f_, gasKind, temperatureOff, s.channels[0].state, 0);

@@ -17,11 +17,15 @@ namespace {
 // answers behind, in Qt's buffer or in the kernel's.
 constexpr qint64 kInputQueueBytes = 256;
 
+std::string DevicePath(const std::string& name) { return name.starts_with('/') ? name : "/dev/" + name; }
+
+bool DevicePresent(const std::string& name) { return ::access(DevicePath(name).c_str(), F_OK) == 0; }
+
 // Qt reports a refused open as a permission error whether the device is
 // locked, held exclusively or forbidden to this user; the system can tell.
 OpenRefusal WhyRefused(const std::string& name) {
-  const std::string path = name.starts_with('/') ? name : "/dev/" + name;
-  if (::access(path.c_str(), F_OK) != 0) return OpenRefusal::Missing;
+  const std::string path = DevicePath(name);
+  if (!DevicePresent(name)) return OpenRefusal::Missing;
   if (::access(path.c_str(), R_OK | W_OK) != 0 && errno == EACCES) return OpenRefusal::NoAccess;
   return OpenRefusal::Busy;
 }
@@ -34,6 +38,8 @@ QtSerialPort::QtSerialPort() {
 
 bool QtSerialPort::Open(const std::string& name) {
   lostReported_ = false;
+  writesRefused_ = false;
+  name_ = name;
   left_.clear();
   port_.setPortName(QString::fromStdString(name));
   port_.setReadBufferSize(kInputQueueBytes);
@@ -88,7 +94,7 @@ std::size_t QtSerialPort::Read(std::uint8_t* buffer, std::size_t max) {
 }
 
 bool QtSerialPort::Write(const std::uint8_t* data, std::size_t count) {
-  if (!port_.isOpen() || lostReported_) return false;
+  if (!port_.isOpen() || lostReported_ || writesRefused_) return false;
   // Qt queues the bytes and flushes them from the event loop; errors come as errorOccurred.
   return port_.write(reinterpret_cast<const char*>(data), static_cast<qint64>(count)) ==
          static_cast<qint64>(count);
@@ -105,6 +111,12 @@ void QtSerialPort::OnError(QSerialPort::SerialPortError error) {
   const bool linkGone = error == QSerialPort::ResourceError ||
                         error == QSerialPort::ReadError || error == QSerialPort::WriteError;
   if (!linkGone || !port_.isOpen() || lostReported_) return;
+  // A device still there that will not take a frame has not gone: the write
+  // fails, and the connection ends as for any failed write.
+  if (error == QSerialPort::WriteError && DevicePresent(name_)) {
+    writesRefused_ = true;
+    return;
+  }
   lostReported_ = true;
   // Not from inside the port's own notification: close once it has returned.
   // What arrived before is kept for the tool to read: it may end a read-out.

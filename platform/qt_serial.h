@@ -30,6 +30,8 @@ class QtSerialPort : public QObject, public ISerialPort {
   QSerialPort port_;
   std::function<void()> lost_;
   bool lostReported_ = false;
+  bool writesRefused_ = false;  // the device is there but refused a write
+  std::string name_;
   OpenRefusal refusal_ = OpenRefusal::Busy;
   QByteArray left_;  // what arrived before the device went, not yet read
 };

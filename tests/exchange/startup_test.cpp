@@ -195,9 +195,9 @@ TEST_F(Startup, UnplugReturnsToTheNoDeviceStateAtTheNextTick) {
   EXPECT_FALSE(t.link.IsOpen());
   EXPECT_FALSE(s.port.open);
   EXPECT_FALSE(t.identification.exchanging);
-  EXPECT_EQ(t.f.Panel1.Text(), PortError());
+  EXPECT_EQ(t.f.Panel1.Text(), "Прибор отключён: проверьте кабель USB");
   EXPECT_EQ(t.f.Panel1.Colour(), clr::Red);
-  EXPECT_EQ(t.f.Panel2.Text(), "");
+  EXPECT_EQ(t.f.Panel2.Text(), "   Ожидание подключения к COM3 (10 мин) ...");
   // A late report of the same loss changes nothing.
   t.f.Panel1.SetText("x");
   s.port.lost();

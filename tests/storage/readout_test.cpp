@@ -536,7 +536,7 @@ TEST_F(ReadOut, BlockThatArrivedBeforeTheUnplugIsKept) {
   EXPECT_FALSE(s.file.open);
   EXPECT_EQ(Disk(), kHeader + Rendered(0, 32));
   EXPECT_EQ(t.f.Panel1030.Text(), "Чтение прервано, записано записей: 32");
-  EXPECT_EQ(t.f.Panel1.Text(), "Ошибка доступа к порт COM3");
+  EXPECT_EQ(t.f.Panel1.Text(), "Прибор отключён: проверьте кабель USB");
 }
 
 TEST_F(ReadOut, BlockAwaitingItsAcknowledgementIsKeptWhenTheConnectionEnds) {
