@@ -45,6 +45,8 @@ void Tool::PollTick() {
   } else {
     exchange.Tick();
   }
+  if (!identification.exchanging && link.IsOpen() && IdentificationSilent(identification, f.Timer1.Interval()))
+    ports.ShowNoAnswer();
   exchange.WatchSilence(link.IsOpen() && identification.exchanging, f.Timer1.Interval());
   // A failed write ends the connection once the tick's work is done. A device
   // gone does too, once the frames it sent before are taken.

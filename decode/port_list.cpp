@@ -124,4 +124,10 @@ void PortList::ShowReplugOver() {
   log_.Note("Ожидание подключения окончено");
 }
 
+void PortList::ShowNoAnswer() {
+  f_.Panel2.SetColour(clr::Red);
+  f_.Panel2.SetText("Прибор не отвечает: проверьте питание ТКЭ и кабель USB");
+  log_.Note(f_.Panel2.Text());
+}
+
 }  // namespace zhv

@@ -42,6 +42,8 @@ class PortList {
   // The device went; the tool waits for it on this port, or has stopped waiting.
   void ShowUnplugged(const std::string& name);
   void ShowReplugOver();
+  // The port is open but nothing answers the probe.
+  void ShowNoAnswer();
 
  private:
   void Fill(std::vector<PortInfo> present);
