@@ -1,5 +1,6 @@
 #include "platform/qt_serial.h"
 
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -20,6 +21,13 @@ constexpr qint64 kInputQueueBytes = 256;
 std::string DevicePath(const std::string& name) { return name.starts_with('/') ? name : "/dev/" + name; }
 
 bool DevicePresent(const std::string& name) { return ::access(DevicePath(name).c_str(), F_OK) == 0; }
+
+// The line was hung up under an open descriptor: an adapter pulled out, or the
+// far end of a pseudo-terminal gone. Its device file may linger a while.
+bool HungUp(int fd) {
+  pollfd p{fd, POLLOUT, 0};
+  return ::poll(&p, 1, 0) > 0 && (p.revents & POLLHUP) != 0;
+}
 
 // Qt reports a refused open as a permission error whether the device is
 // locked, held exclusively or forbidden to this user; the system can tell.
@@ -113,7 +121,7 @@ void QtSerialPort::OnError(QSerialPort::SerialPortError error) {
   if (!linkGone || !port_.isOpen() || lostReported_) return;
   // A device still there that will not take a frame has not gone: the write
   // fails, and the connection ends as for any failed write.
-  if (error == QSerialPort::WriteError && DevicePresent(name_)) {
+  if (error == QSerialPort::WriteError && DevicePresent(name_) && !HungUp(port_.handle())) {
     writesRefused_ = true;
     return;
   }
