@@ -46,6 +46,7 @@ QtSerialPort::QtSerialPort() {
 
 bool QtSerialPort::Open(const std::string& name) {
   lostReported_ = false;
+  lostDelivered_ = false;
   writesRefused_ = false;
   name_ = name;
   left_.clear();
@@ -70,8 +71,9 @@ bool QtSerialPort::SetLineSettings(const LineSettings& s) {
 bool QtSerialPort::Purge() { return port_.clear(QSerialPort::AllDirections); }
 
 // Qt's buffer and the kernel's queue both: the kernel holds far more than the
-// 256 bytes Qt is allowed.
+// 256 bytes Qt is allowed. What a lost device sent last is kept, as on a loss.
 void QtSerialPort::DropInput() {
+  if (lostReported_) DeliverLost();
   if (port_.isOpen()) port_.clear(QSerialPort::Input);
 }
 
@@ -102,6 +104,8 @@ std::size_t QtSerialPort::Read(std::uint8_t* buffer, std::size_t max) {
 }
 
 bool QtSerialPort::Write(const std::uint8_t* data, std::size_t count) {
+  // A loss not yet told is told now: the write failed because the device went.
+  if (lostReported_) DeliverLost();
   if (!port_.isOpen() || lostReported_ || writesRefused_) return false;
   // Qt queues the bytes and flushes them from the event loop; errors come as errorOccurred.
   return port_.write(reinterpret_cast<const char*>(data), static_cast<qint64>(count)) ==
@@ -128,14 +132,16 @@ void QtSerialPort::OnError(QSerialPort::SerialPortError error) {
   lostReported_ = true;
   // Not from inside the port's own notification: close once it has returned.
   // What arrived before is kept for the tool to read: it may end a read-out.
-  QMetaObject::invokeMethod(
-      this,
-      [this] {
-        left_ = port_.readAll();
-        port_.close();
-        if (lost_) lost_();
-      },
-      Qt::QueuedConnection);
+  QMetaObject::invokeMethod(this, [this] { DeliverLost(); }, Qt::QueuedConnection);
+}
+
+void QtSerialPort::DeliverLost() {
+  // Once per loss; a port opened again meanwhile is not this loss's.
+  if (!lostReported_ || lostDelivered_) return;
+  lostDelivered_ = true;
+  left_ = port_.readAll();
+  port_.close();
+  if (lost_) lost_();
 }
 
 }  // namespace zhv

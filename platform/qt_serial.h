@@ -29,7 +29,11 @@ class QtSerialPort : public QObject, public ISerialPort {
 
   QSerialPort port_;
   std::function<void()> lost_;
+  // Told to the tool from the event loop, or at once when it writes first.
+  void DeliverLost();
+
   bool lostReported_ = false;
+  bool lostDelivered_ = false;
   bool writesRefused_ = false;  // the device is there but refused a write
   std::string name_;
   OpenRefusal refusal_ = OpenRefusal::Busy;
