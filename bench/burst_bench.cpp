@@ -52,7 +52,7 @@ struct UnitEnd {
   std::atomic<bool> burst{false};
   std::atomic<bool> burstWritten{false};
   std::atomic<bool> stop{false};
-  SteadyClock::time_point lastByteWritten;
+  SteadyClock::time_point lastByteWritten{};
 
   void Drain() {
     std::uint8_t in[512];
