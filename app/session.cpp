@@ -52,42 +52,89 @@ void Tool::PollTick() {
   }
   settings.Tick();
   readOut.Follow(f.Timer1.Interval());
+  if (!identification.exchanging && link.IsOpen() && IdentificationSilent(identification, f.Timer1.Interval()))
+    ports.ShowNoAnswer();
   exchange.WatchSilence(link.IsOpen() && identification.exchanging, f.Timer1.Interval());
   // A failed write ends the connection once the tick's work is done. A device
   // gone does too, once the frames it sent before are taken.
-  if (link.IsOpen() && (link.WriteFailed() || (link.Lost() && !link.BytesWaiting()))) DropConnection();
+  if (!link.IsOpen()) return;
+  if (link.Lost() && (link.WriteFailed() || !link.BytesWaiting()))
+    LoseDevice();
+  else if (link.WriteFailed())
+    DropConnection();
 }
 
 void Tool::OpenSelectedPort() {
   if (f.ListView1.Selected() < 0 || link.IsOpen()) return;
-  const std::string name = ports.Selected();
-  switch (link.Open(name)) {
+  // The engineer's own choice: a wait for a lost device ends, the charts start afresh.
+  replug = {};
+  display.KeepChartsAcrossGap(false);
+  OpenPort(ports.Selected(), false);
+}
+
+OpenResult Tool::OpenPort(const std::string& name, bool reopening) {
+  const OpenResult result = link.Open(name);
+  switch (result) {
     case OpenResult::Refused:
-      ports.ShowRefused(name, link.Refusal());
-      return;
+      if (!reopening) ports.ShowRefused(name, link.Refusal());
+      return result;
     case OpenResult::NotConfigured:
       ports.ShowNotConfigured(name);
-      return;
+      return result;
     case OpenResult::Opened:
       break;
   }
+  serialNumber_ = ports.SerialNumberOf(name);
   ports.ShowOpened(name);
   ports.MarkSelectedOpen();
   // The first identification request, then the timer at the identification pace.
   if (!SendProbe(link)) {
     DropConnection();
-    return;
+    return result;
   }
   f.Timer1.SetInterval(kIdentifyTickMs);
   identification.retry = kFirstIdentifyRetryTicks;
   f.Timer1.SetEnabled(true);
+  return result;
 }
 
 void Tool::ResetConnection() {
   f.Timer1.SetEnabled(false);
   link.Close();
+  replug = {};
+  display.KeepChartsAcrossGap(false);
   ShowNoDevice();
   ports.Fill();
+}
+
+void Tool::FollowPorts() {
+  ports.Follow(link.IsOpen());
+  if (!replug.waiting || link.IsOpen()) return;
+  if (p.clock.SteadyMs() - replug.sinceMs >= kReplugWaitMs) {
+    replug = {};
+    display.KeepChartsAcrossGap(false);
+    ports.ShowReplugOver();
+    return;
+  }
+  const auto name = FindReturnedPort(ports.Listed(), replug.port);
+  if (!name || !ports.Select(*name)) return;
+  // A port not ready yet (another program looks at a new adapter first) is
+  // tried again at the next look; one that opens, or fails to be set up, ends the wait.
+  if (OpenPort(*name, true) != OpenResult::Refused) replug.waiting = false;
+}
+
+void Tool::LoseDevice() {
+  const LostPort lost{link.PortName(), serialNumber_};
+  f.Timer1.SetEnabled(false);
+  link.Close();
+  ShowNoDevice();
+  // The row said "Открыт": the list as it stands now, the lost port chosen if still there.
+  ports.Fill();
+  ports.Select(lost.name);
+  ports.ShowUnplugged(lost.name);
+  replug = {true, lost, p.clock.SteadyMs()};
+  // The same unit back within the wait carries on its charts after a gap.
+  display.KeepChartsAcrossGap(true);
 }
 
 void Tool::ApplyReadOutTraceSetting() { exchange.jobs.spareTrace = f.CheckBox1.Checked(); }

@@ -25,7 +25,7 @@ Tool::Tool(Platform platform)
   f.ListView1.OnDblClick = [this] { OpenSelectedPort(); };
   f.Button1.OnClick = [this] { ResetConnection(); };
   f.CheckBox1.OnClick = [this] { ApplyReadOutTraceSetting(); };
-  p.ports.Watch([this] { ports.Follow(link.IsOpen()); });
+  p.ports.Watch([this] { FollowPorts(); });
 }
 
 }  // namespace zhv

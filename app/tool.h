@@ -11,6 +11,7 @@
 #include "exchange/exchange.h"
 #include "exchange/identification.h"
 #include "link/link.h"
+#include "link/ports.h"
 #include "link/session_log.h"
 #include "platform/platform.h"
 #include "settings/settings.h"
@@ -20,6 +21,15 @@
 namespace zhv {
 
 inline constexpr const char* kApplicationTitle = "ЖОВ-11А1";
+
+// A device gone from its port is waited for, and its port opened again when it
+// is back: within ten minutes it is the same unit an engineer replugged.
+inline constexpr std::int64_t kReplugWaitMs = 10 * 60 * 1000;
+struct ReplugWait {
+  bool waiting = false;
+  LostPort port;
+  std::int64_t sinceMs = 0;  // the steady clock when the device went
+};
 
 class Tool {
  public:
@@ -35,8 +45,11 @@ class Tool {
   void PollTick();
   // A double-click on the port list: opens the selected port and starts identifying.
   void OpenSelectedPort();
-  // "Сброс/Обновить список устройств".
+  // "Сброс/Обновить список устройств"; it ends any waiting for a lost device.
   void ResetConnection();
+  // A look of the port watch: the list follows the ports present, and a lost
+  // device that is back is opened again.
+  void FollowPorts();
   // CheckBox1 "нет отображения при чтении  данных модуля сохранения".
   void ApplyReadOutTraceSetting();
   // The window closes: the unit's USB control is switched off, and two seconds
@@ -60,13 +73,21 @@ class Tool {
   Settings settings;
   Identification identification;
   std::int32_t closeCountdown = 0;  // ticks still to wait while closing
+  ReplugWait replug;
 
  private:
   // The window back to its no-device state.
   void ShowNoDevice();
-  // A write failed or the device vanished: timer off, port closed, no-device
-  // state, "Ошибка доступа к порт …".
+  // Opens the port and starts identifying. Reopening a lost device's port, a
+  // refusal is not shown: the wait goes on.
+  OpenResult OpenPort(const std::string& name, bool reopening);
+  // A write failed: timer off, port closed, no-device state, "Ошибка доступа к порт …".
   void DropConnection();
+  // The device vanished: as a failed write, but the list and the panels say
+  // so, and the tool waits for the device to come back.
+  void LoseDevice();
+
+  std::string serialNumber_;  // of the adapter of the port open now
 };
 
 }  // namespace zhv

@@ -11,13 +11,17 @@ namespace zhv {
 
 namespace {
 
-// Starts a chart with no points: only values received are drawn.
+// Starts a chart with no points (only values received are drawn), or carries
+// on from what it shows after a gap.
 void StartChart(Control& enable, ChartControl& chart, ChartRing& ring, SeriesControl& series,
-                const ChartAxis& axis) {
+                const ChartAxis& axis, bool afterGap) {
   enable.SetChecked(true);
   chart.SetLeftMax(axis.max);
   chart.SetLeftMin(axis.min);
-  RestartChart(ring, series);
+  if (afterGap)
+    AppendToChart(ring, series, kChartGap);
+  else
+    RestartChart(ring, series);
 }
 
 // Shows a concentration word: bit 15 over range, bits 0..14 a value whose sign
@@ -93,10 +97,13 @@ void SetUpChannel(TForm1& f, DisplayState& d, std::uint8_t gasKind, int channel)
 
   ChartControl& concChart = first ? f.Chart110 : f.Chart210;
   ChartControl& voltChart = first ? f.Chart120 : f.Chart220;
+  std::uint8_t& shownKind = d.chartKinds[first ? 0 : 1];
+  const bool afterGap = d.chartsAcrossGap && shownKind == gasKind;
+  shownKind = gasKind;
   StartChart(first ? f.CheckBox110 : f.CheckBox210, concChart, d.rings[first ? 0 : 2],
-             first ? f.LineSeries110 : f.LineSeries210, k.concentration);
+             first ? f.LineSeries110 : f.LineSeries210, k.concentration, afterGap);
   StartChart(first ? f.CheckBox120 : f.CheckBox220, voltChart, d.rings[first ? 1 : 3],
-             first ? f.LineSeries120 : f.LineSeries220, k.voltage);
+             first ? f.LineSeries120 : f.LineSeries220, k.voltage, afterGap);
 
   ChartControl& concFormat = k.formatsFirstPair ? f.Chart110 : concChart;
   ChartControl& voltFormat = k.formatsFirstPair ? f.Chart120 : voltChart;

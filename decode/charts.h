@@ -2,10 +2,17 @@
 #pragma once
 
 #include <array>
+#include <cmath>
+#include <limits>
 
 #include "ui/control.h"
 
 namespace zhv {
+
+// A value that stands for no value: the unit was away for a while. The line
+// breaks there.
+inline constexpr double kChartGap = std::numeric_limits<double>::quiet_NaN();
+inline bool IsChartGap(double value) { return std::isnan(value); }
 
 // Values of one live chart: the last 100 received, drawn oldest first from x = 1.
 // Only values received are drawn: a chart that has had 30 shows 30 points.

@@ -67,6 +67,11 @@ void Display::ShowNoDevice() {
   for (const TabPanel& row : kTabPanels) Say(&(f_.*row.panel), "", clr::WindowText);
 }
 
+void Display::KeepChartsAcrossGap(bool keep) {
+  state.chartsAcrossGap = keep;
+  if (!keep) state.chartKinds = {};
+}
+
 void Display::ShowIdentification(const Frame& answer, bool revealTabs) {
   if (revealTabs) {
     f_.TabSheet2.SetVisible(true);
@@ -91,6 +96,7 @@ void Display::ShowStatus(const Frame& answer, bool setUpChannels) {
     state.channelKinds = {s.channels[0].kind, s.channels[1].kind};
     SetUpChannel(f_, state, s.channels[0].kind, 0);
     if (GasKindOf(gasKind).secondChannel) SetUpChannel(f_, state, s.channels[1].kind, 1);
+    state.chartsAcrossGap = false;
   }
   const bool temperatureOff = param::IsSet(poll_.param, param::kTemperatureOff);
   ShowChannelState(f_, gasKind, temperatureOff, s.channels[0].state, 0);

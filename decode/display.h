@@ -44,6 +44,10 @@ inline constexpr FlagBox kFlagBoxes[] = {
 
 struct DisplayState {
   std::array<ChartRing, 4> rings{};  // Chart110, Chart120, Chart210, Chart220
+  // The next set-up of a channel of the kind its charts show keeps their values
+  // and marks a gap, instead of starting them afresh.
+  bool chartsAcrossGap = false;
+  std::array<std::uint8_t, 2> chartKinds{};  // the kind each channel's charts were set up for
   Echoes echoes;
   bool displayUpdate = false;  // the parameter block is being shown: CheckBox10210 posts nothing
   // The storage status repaints only what changed.
@@ -78,6 +82,8 @@ class Display : public UnitDisplay {
   // The tab brought forward when a unit's tabs appear, if that unit has it;
   // otherwise the first sensor tab.
   int openingPage = 1;
+  // Whether the next unit's charts carry on from these, after a gap.
+  void KeepChartsAcrossGap(bool keep);
 
   void ShowIdentification(const Frame& answer, bool revealTabs) override;
   void ShowParameters() override;

@@ -73,6 +73,22 @@ int PortList::AvailableRow(const std::string& name) const {
   return -1;
 }
 
+bool PortList::Select(const std::string& name) {
+  const auto& rows = f_.ListView1.Rows();
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (rows[i].sub[0] != name) continue;
+    f_.ListView1.SetSelected(static_cast<int>(i));
+    return true;
+  }
+  return false;
+}
+
+std::string PortList::SerialNumberOf(const std::string& name) const {
+  for (const PortInfo& info : listed_)
+    if (ComNameFromFriendlyName(info.friendlyName) == name) return info.serialNumber;
+  return {};
+}
+
 void PortList::ShowOpened(const std::string& name) {
   f_.Panel1.SetColour(clr::PortOpen);
   f_.Panel1.SetText("Открыт порт " + name);
@@ -100,6 +116,25 @@ void PortList::ShowPortError(const std::string& name) {
   f_.Panel1.SetColour(clr::Red);
   f_.Panel1.SetText("Ошибка доступа к порт " + name);
   log_.Note(f_.Panel1.Text());
+}
+
+void PortList::ShowUnplugged(const std::string& name) {
+  f_.Panel1.SetColour(clr::Red);
+  f_.Panel1.SetText("Прибор отключён: проверьте кабель USB");
+  f_.Panel2.SetColour(clr::BtnFace);
+  f_.Panel2.SetText("   Ожидание подключения к " + name + " (10 мин) ...");
+  log_.Note(f_.Panel1.Text() + " (" + name + ")");
+}
+
+void PortList::ShowReplugOver() {
+  f_.Panel2.SetText("   Ожидание окончено: выберите порт в списке");
+  log_.Note("Ожидание подключения окончено");
+}
+
+void PortList::ShowNoAnswer() {
+  f_.Panel2.SetColour(clr::Red);
+  f_.Panel2.SetText("Прибор не отвечает: проверьте питание ТКЭ и кабель USB");
+  log_.Note(f_.Panel2.Text());
 }
 
 }  // namespace zhv

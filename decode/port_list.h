@@ -27,14 +27,25 @@ class PortList {
   std::string Selected() const;
   // The row of the port of that name, if the survey found it free to open; -1 otherwise.
   int AvailableRow(const std::string& name) const;
+  // Selects the row of this port; false when it is not listed.
+  bool Select(const std::string& name);
+  // The serial number of the listed port of this name; empty when it has none.
+  std::string SerialNumberOf(const std::string& name) const;
+  // The ports present at the last look.
+  const std::vector<PortInfo>& Listed() const { return listed_; }
   // What came of opening the selected row's port: the panels say it is open
   // as soon as it is, the row once it is set up.
   void ShowOpened(const std::string& name);
   void MarkSelectedOpen();
   void ShowRefused(const std::string& name, OpenRefusal why);
   void ShowNotConfigured(const std::string& name);
-  // A write failed or the device went: "Ошибка доступа к порт …".
+  // A write failed: "Ошибка доступа к порт …".
   void ShowPortError(const std::string& name);
+  // The device went; the tool waits for it on this port, or has stopped waiting.
+  void ShowUnplugged(const std::string& name);
+  void ShowReplugOver();
+  // The port is open but nothing answers the probe.
+  void ShowNoAnswer();
 
  private:
   void Fill(std::vector<PortInfo> present);

@@ -26,6 +26,8 @@ class TraceWindow : public LinkObserver {
   void ByteTaken(std::uint8_t byte) override;
   void FrameChecked(bool good) override;
   void TimedOut() override;
+  // The request that drops it takes its line over, as above.
+  void FrameDropped() override {}
   void PortClosed(const std::string&) override {}
 
   int LineCount() const { return lineCount_; }

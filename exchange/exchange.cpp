@@ -162,7 +162,7 @@ void Exchange::ReReadFinish() {
 
 void Exchange::NoteRefusal() {
   silence.answerAccepted = false;
-  silence.heardSinceAnswer = true;
+  silence.heard = true;
 }
 
 void Exchange::ShowParameters() {
@@ -227,9 +227,12 @@ void Exchange::WatchSilence(bool exchanging, int tickMs) {
     display.HideSilence();
     return;
   }
+  const int ms = std::max(1, tickMs);
+  silence.unheardMs = std::exchange(silence.heard, false) ? 0 : std::min(silence.unheardMs + ms, kHeardLatelyMs);
   if (!exchanging || poll.closing || poll.state == State::Parked) return;
-  silence.quietMs = std::min(silence.quietMs + std::max(1, tickMs), kQuietCapMs);
-  if (silence.quietMs >= kSilenceNoticeMs) display.ShowSilence(silence.heardSinceAnswer, silence.quietMs / 1000);
+  silence.quietMs = std::min(silence.quietMs + ms, kQuietCapMs);
+  if (silence.quietMs >= kSilenceNoticeMs)
+    display.ShowSilence(silence.unheardMs < kHeardLatelyMs, silence.quietMs / 1000);
 }
 
 }  // namespace zhv

@@ -89,11 +89,18 @@ struct StorageJobs {
   bool spareTrace = false;  // a read-out leaves the trace window alone (CheckBox1)
 };
 
+// A unit that answers without obeying is heard at least once per request, and
+// requests go out at least once a second while the exchange waits.
+inline constexpr int kHeardLatelyMs = 2000;
+
 // The silence watch: how long the exchange has waited on the unit.
 struct SilenceWatch {
   std::int32_t quietMs = 0;
-  bool answerAccepted = false;    // by the step of this tick
-  bool heardSinceAnswer = false;  // good frames came meanwhile, none accepted
+  bool answerAccepted = false;  // by the step of this tick
+  bool heard = false;           // a good frame came this tick, not accepted
+  // Since the last good frame after the last accepted answer; stale frames
+  // left from a burst stop counting once they are this old.
+  std::int32_t unheardMs = kHeardLatelyMs;
 };
 
 class Exchange {
@@ -112,7 +119,7 @@ class Exchange {
   void Reset();
 
   // A frame with a good check byte has arrived, whatever it is.
-  void NoteFrame() { silence.heardSinceAnswer = true; }
+  void NoteFrame() { silence.heard = true; }
   // Once per tick, after the step: counts the tick while the exchange waits on
   // the unit, and shows or takes away the silence word.
   void WatchSilence(bool exchanging, int tickMs);

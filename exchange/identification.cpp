@@ -1,5 +1,8 @@
 #include "exchange/identification.h"
 
+#include <algorithm>
+
+#include "exchange/exchange.h"
 #include "protocol/catalogue.h"
 
 namespace zhv {
@@ -17,6 +20,14 @@ std::optional<std::uint8_t> IdentifyStep(Identification& id, Link& link) {
   if (f.command != cat::kProbe || f.length != cat::kProbeAnswerLen) return std::nullopt;
   id.identified = true;
   return f.type;
+}
+
+bool IdentificationSilent(Identification& id, int tickMs) {
+  if (id.identified || id.silenceTold) return false;
+  id.unansweredMs += std::max(1, tickMs);
+  if (id.unansweredMs < kSilenceNoticeMs) return false;
+  id.silenceTold = true;
+  return true;
 }
 
 }  // namespace zhv

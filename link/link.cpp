@@ -58,6 +58,19 @@ bool Link::Send(std::uint8_t command, std::span<const std::uint8_t> data) {
   for (std::size_t i = 0; i < 4 + n; ++i) check ^= frame[i];
   frame[4 + n] = check;
   const std::span<const std::uint8_t> bytes(frame.data(), 5 + n);
+  // The unit speaks only when asked: whatever it sent before this request and
+  // is not taken yet answers an earlier one, and would be taken for this one's
+  // answer. A burst would otherwise be served one stale frame per request.
+  // What a lost device sent last stays: it may finish a read-out.
+  if (s_.open && !s_.lost) {
+    if (s_.parser.state() != FrameParser::State::Start)
+      for (LinkObserver* o : observers_) o->FrameDropped();
+    s_.frameReady = false;
+    s_.readPos = s_.bytesRead;
+    s_.parser.Restart();
+    s_.interByteTimeout = 0;
+    port_.DropInput();
+  }
   for (LinkObserver* o : observers_) o->Sent(bytes);
   const bool written = s_.open && port_.Write(bytes.data(), bytes.size());
   if (!written) s_.writeFailed = true;

@@ -31,6 +31,7 @@ class LinkObserver {
   virtual void ByteTaken(std::uint8_t byte) = 0;  // every later byte of it, the check byte too
   virtual void FrameChecked(bool good) = 0;       // ... which ends it
   virtual void TimedOut() = 0;                    // the frame under way stalled and was given up
+  virtual void FrameDropped() = 0;                // ... or was stale: a request went out meanwhile
   virtual void PortClosed(const std::string& name) = 0;
 };
 
@@ -74,6 +75,7 @@ class Link {
   std::uint8_t SendType() const { return s_.sendType; }
   // Frames and writes a request (at most 251 data bytes are taken); false when
   // the port refused it, which WriteFailed then tells until the port is closed.
+  // Everything received before it and not yet taken is dropped first.
   bool Send(std::uint8_t command, std::span<const std::uint8_t> data);
   bool WriteFailed() const { return s_.writeFailed; }
 

@@ -41,4 +41,17 @@ std::vector<PortRow> SurveyPorts(const std::vector<PortInfo>& present, ISerialPo
   return rows;
 }
 
+std::optional<std::string> FindReturnedPort(const std::vector<PortInfo>& present, const LostPort& lost) {
+  std::vector<std::string> sameSerial;
+  for (const PortInfo& info : present) {
+    const std::string name = ComNameFromFriendlyName(info.friendlyName);
+    if (name == "Unknown" || info.serialNumber != lost.serialNumber) continue;
+    if (name == lost.name) return name;
+    sameSerial.push_back(name);
+  }
+  // An adapter of several ports gives each the same number: then the name decides.
+  if (!lost.serialNumber.empty() && sameSerial.size() == 1) return sameSerial.front();
+  return std::nullopt;
+}
+
 }  // namespace zhv

@@ -2,6 +2,7 @@
 // out of its friendly name, and whether it can be opened at this moment.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,5 +24,17 @@ std::string ComNameFromFriendlyName(const std::string& friendlyName);
 // One row per present port; each named port is opened and closed again to see
 // whether it is free. Only while the tool itself holds no port.
 std::vector<PortRow> SurveyPorts(const std::vector<PortInfo>& present, ISerialPort& port);
+
+// The adapter of a connection whose device went, looked for among the present ports.
+struct LostPort {
+  std::string name;          // as opened: "ttyUSB0", "/dev/pts/3"
+  std::string serialNumber;  // empty when the adapter has none
+};
+
+// The name to open when the lost adapter is present again: the same name with
+// the same serial number (or none, as before), or the one port that has its
+// serial number under another name. A port of another adapter that took the
+// lost one's name is not it.
+std::optional<std::string> FindReturnedPort(const std::vector<PortInfo>& present, const LostPort& lost);
 
 }  // namespace zhv

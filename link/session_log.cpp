@@ -44,6 +44,12 @@ void SessionLogWriter::TimedOut() {
   End();
 }
 
+void SessionLogWriter::FrameDropped() {
+  if (!log_.Enabled()) return;
+  line_ += "<: сброшен перед запросом";
+  End();
+}
+
 void SessionLogWriter::PortClosed(const std::string& name) { Note("Закрыт порт " + name); }
 
 void SessionLogWriter::End() {

@@ -22,6 +22,7 @@ class SessionLogWriter : public LinkObserver {
   void ByteTaken(std::uint8_t byte) override;
   void FrameChecked(bool good) override;
   void TimedOut() override;
+  void FrameDropped() override;
   void PortClosed(const std::string& name) override;
 
  private:

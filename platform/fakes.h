@@ -40,7 +40,9 @@ class Locale : public ILocale {
 class Clock : public IClock {
  public:
   LocalDateTime now{2024, 5, 17, 13, 45, 9};
+  std::int64_t steadyMs = 0;
   LocalDateTime Now() override { return now; }
+  std::int64_t SteadyMs() override { return steadyMs; }
 };
 
 // Runs a callback per pumped message; the closing wait uses it to tick the timer.
@@ -68,6 +70,8 @@ class Port : public ISerialPort {
   int purges = 0;
   std::deque<std::uint8_t> input;
   std::vector<std::vector<std::uint8_t>> writes;
+  // Answers given as soon as a request with their command is written, each once.
+  std::vector<std::pair<std::uint8_t, std::vector<std::uint8_t>>> whenAsked;
   std::function<void()> lost;
 
   OpenRefusal refusal = OpenRefusal::Busy;  // of the last failed open
@@ -92,6 +96,7 @@ class Port : public ISerialPort {
     input.clear();
     return true;
   }
+  void DropInput() override { input.clear(); }
   std::size_t QueuedBytes() override { return open ? input.size() : 0; }
   std::size_t Read(std::uint8_t* buffer, std::size_t max) override {
     std::size_t n = 0;
@@ -104,6 +109,12 @@ class Port : public ISerialPort {
   bool Write(const std::uint8_t* data, std::size_t count) override {
     if (!open || failWrite) return false;
     writes.emplace_back(data, data + count);
+    for (auto it = whenAsked.begin(); it != whenAsked.end(); ++it) {
+      if (count < 3 || it->first != data[2]) continue;
+      Feed(it->second);
+      whenAsked.erase(it);
+      break;
+    }
     return true;
   }
   void Close() override { open = false; }

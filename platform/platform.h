@@ -14,6 +14,7 @@ namespace zhv {
 struct PortInfo {
   std::string description;   // "USB Serial Port"
   std::string friendlyName;  // "USB Serial Port (COM7)"
+  std::string serialNumber{};  // the USB adapter's own; empty when it has none
   friend bool operator==(const PortInfo&, const PortInfo&) = default;
 };
 
@@ -57,6 +58,8 @@ class ISerialPort {
   virtual bool Purge() = 0;
   // Bytes waiting in the input queue.
   virtual std::size_t QueuedBytes() = 0;
+  // Drops what has arrived and not been read, here and in the system's queue.
+  virtual void DropInput() = 0;
   // Reads up to max bytes without waiting; returns the count read.
   virtual std::size_t Read(std::uint8_t* buffer, std::size_t max) = 0;
   // Writes the whole frame; false when the port refused it.
@@ -82,6 +85,8 @@ class IClock {
  public:
   virtual ~IClock() = default;
   virtual LocalDateTime Now() = 0;
+  // Milliseconds on a clock that only runs forward, whatever the wall clock does.
+  virtual std::int64_t SteadyMs() = 0;
 };
 
 // Lets a handler keep the window alive while it waits (the closing wait).

@@ -1,5 +1,6 @@
 #include "platform/qt_serial.h"
 
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -17,11 +18,22 @@ namespace {
 // answers behind, in Qt's buffer or in the kernel's.
 constexpr qint64 kInputQueueBytes = 256;
 
+std::string DevicePath(const std::string& name) { return name.starts_with('/') ? name : "/dev/" + name; }
+
+bool DevicePresent(const std::string& name) { return ::access(DevicePath(name).c_str(), F_OK) == 0; }
+
+// The line was hung up under an open descriptor: an adapter pulled out, or the
+// far end of a pseudo-terminal gone. Its device file may linger a while.
+bool HungUp(int fd) {
+  pollfd p{fd, POLLOUT, 0};
+  return ::poll(&p, 1, 0) > 0 && (p.revents & POLLHUP) != 0;
+}
+
 // Qt reports a refused open as a permission error whether the device is
 // locked, held exclusively or forbidden to this user; the system can tell.
 OpenRefusal WhyRefused(const std::string& name) {
-  const std::string path = name.starts_with('/') ? name : "/dev/" + name;
-  if (::access(path.c_str(), F_OK) != 0) return OpenRefusal::Missing;
+  const std::string path = DevicePath(name);
+  if (!DevicePresent(name)) return OpenRefusal::Missing;
   if (::access(path.c_str(), R_OK | W_OK) != 0 && errno == EACCES) return OpenRefusal::NoAccess;
   return OpenRefusal::Busy;
 }
@@ -34,6 +46,9 @@ QtSerialPort::QtSerialPort() {
 
 bool QtSerialPort::Open(const std::string& name) {
   lostReported_ = false;
+  lostDelivered_ = false;
+  writesRefused_ = false;
+  name_ = name;
   left_.clear();
   port_.setPortName(QString::fromStdString(name));
   port_.setReadBufferSize(kInputQueueBytes);
@@ -54,6 +69,13 @@ bool QtSerialPort::SetLineSettings(const LineSettings& s) {
 }
 
 bool QtSerialPort::Purge() { return port_.clear(QSerialPort::AllDirections); }
+
+// Qt's buffer and the kernel's queue both: the kernel holds far more than the
+// 256 bytes Qt is allowed. What a lost device sent last is kept, as on a loss.
+void QtSerialPort::DropInput() {
+  if (lostReported_) DeliverLost();
+  if (port_.isOpen()) port_.clear(QSerialPort::Input);
+}
 
 std::size_t QtSerialPort::QueuedBytes() {
   if (!port_.isOpen()) return static_cast<std::size_t>(left_.size());
@@ -82,7 +104,9 @@ std::size_t QtSerialPort::Read(std::uint8_t* buffer, std::size_t max) {
 }
 
 bool QtSerialPort::Write(const std::uint8_t* data, std::size_t count) {
-  if (!port_.isOpen() || lostReported_) return false;
+  // A loss not yet told is told now: the write failed because the device went.
+  if (lostReported_) DeliverLost();
+  if (!port_.isOpen() || lostReported_ || writesRefused_) return false;
   // Qt queues the bytes and flushes them from the event loop; errors come as errorOccurred.
   return port_.write(reinterpret_cast<const char*>(data), static_cast<qint64>(count)) ==
          static_cast<qint64>(count);
@@ -99,17 +123,25 @@ void QtSerialPort::OnError(QSerialPort::SerialPortError error) {
   const bool linkGone = error == QSerialPort::ResourceError ||
                         error == QSerialPort::ReadError || error == QSerialPort::WriteError;
   if (!linkGone || !port_.isOpen() || lostReported_) return;
+  // A device still there that will not take a frame has not gone: the write
+  // fails, and the connection ends as for any failed write.
+  if (error == QSerialPort::WriteError && DevicePresent(name_) && !HungUp(port_.handle())) {
+    writesRefused_ = true;
+    return;
+  }
   lostReported_ = true;
   // Not from inside the port's own notification: close once it has returned.
   // What arrived before is kept for the tool to read: it may end a read-out.
-  QMetaObject::invokeMethod(
-      this,
-      [this] {
-        left_ = port_.readAll();
-        port_.close();
-        if (lost_) lost_();
-      },
-      Qt::QueuedConnection);
+  QMetaObject::invokeMethod(this, [this] { DeliverLost(); }, Qt::QueuedConnection);
+}
+
+void QtSerialPort::DeliverLost() {
+  // Once per loss; a port opened again meanwhile is not this loss's.
+  if (!lostReported_ || lostDelivered_) return;
+  lostDelivered_ = true;
+  left_ = port_.readAll();
+  port_.close();
+  if (lost_) lost_();
 }
 
 }  // namespace zhv

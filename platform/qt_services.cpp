@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QLocale>
 #include <QSerialPortInfo>
 #include <QSocketNotifier>
@@ -39,7 +40,8 @@ std::vector<PortInfo> QtPortEnumerator::PresentPorts() {
     if (description.isEmpty()) description = "Последовательный порт";
     // The friendly name the port-list rule expects: "<description> (<port name>)".
     out.push_back({description.toStdString(),
-                   (description + " (" + info.portName() + ")").toStdString()});
+                   (description + " (" + info.portName() + ")").toStdString(),
+                   info.serialNumber().toStdString()});
   }
   for (const std::string& path : extraPaths_)
     out.push_back({kCommandLinePortDescription,
@@ -58,6 +60,15 @@ LocalDateTime QtClock::Now() {
   const QDate d = now.date();
   const QTime t = now.time();
   return {d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second()};
+}
+
+std::int64_t QtClock::SteadyMs() {
+  static const QElapsedTimer since = [] {
+    QElapsedTimer t;
+    t.start();
+    return t;
+  }();
+  return since.elapsed();
 }
 
 void QtMessagePump::ProcessMessages() {

@@ -33,6 +33,7 @@ class QtLocale : public ILocale {
 class QtClock : public IClock {
  public:
   LocalDateTime Now() override;
+  std::int64_t SteadyMs() override;
 };
 
 class QtMessagePump : public IMessagePump {

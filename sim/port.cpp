@@ -41,6 +41,11 @@ bool SimPort::Purge() {
   return true;
 }
 
+void SimPort::DropInput() {
+  Collect();
+  input_.clear();
+}
+
 std::size_t SimPort::QueuedBytes() {
   Collect();
   return open_ ? input_.size() : 0;

@@ -49,6 +49,7 @@ class SimPort : public ISerialPort {
   bool Open(const std::string& name) override;
   bool SetLineSettings(const LineSettings& settings) override;
   bool Purge() override;
+  void DropInput() override;
   std::size_t QueuedBytes() override;
   std::size_t Read(std::uint8_t* buffer, std::size_t max) override;
   bool Write(const std::uint8_t* data, std::size_t count) override;

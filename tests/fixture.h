@@ -157,10 +157,10 @@ class SimTest : public ::testing::Test {
   PollState& poll() { return tool->exchange.poll; }
 
   // A unit of this type and kind, warmed up, its port opened; nothing answered yet.
-  void Open(sim::Options o) {
+  void Open(sim::Options o, PortInfo adapter = {"Simulated unit", "Simulated unit (SIM1)"}) {
     port.Close();
     unit = sim::Unit(o);
-    s.ports.list = {{"Simulated unit", "Simulated unit (SIM1)"}};
+    s.ports.list = {adapter};
     tool = std::make_unique<Tool>(s.platform(port));
     s.pump.onPump = [this] { Tick(); };
     tool->FormCreate();

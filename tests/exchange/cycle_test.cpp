@@ -235,7 +235,7 @@ TEST_F(Cycle, UnplugMidSessionReturnsToThePortList) {
   port.Unplug();
   t().PollTick();  // the tick after the loss ends the connection
   EXPECT_FALSE(t().f.Timer1.Enabled());
-  EXPECT_EQ(t().f.Panel1.Text(), "Ошибка доступа к порт SIM1");
+  EXPECT_EQ(t().f.Panel1.Text(), "Прибор отключён: проверьте кабель USB");
   EXPECT_FALSE(t().f.TabSheet2.Visible());
   EXPECT_FALSE(t().identification.exchanging);
 }

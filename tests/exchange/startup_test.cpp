@@ -60,7 +60,6 @@ TEST_F(Startup, ProbeIsRepeatedAfterTenTicksThenEveryTwenty) {
     if (TickUntilSent(1)) probes.push_back(tick);
   EXPECT_EQ(probes, (std::vector<int>{10, 30, 50, 70}));
   for (const Bytes& w : s.port.writes) EXPECT_EQ(w, Probe());
-  EXPECT_EQ(t.f.Panel2.Text(), "   Поиск прибора ...");
 }
 
 TEST_F(Startup, EveryDeviceTypeCodeIsNamedInPanel2) {
@@ -119,6 +118,43 @@ TEST_F(Startup, FramesOtherThanTheProbeAnswerAreIgnored) {
   Tick();
   EXPECT_FALSE(t.identification.identified);
   EXPECT_EQ(t.f.Panel2.Text(), "   Поиск прибора ...");
+}
+
+// Five seconds of 100 ms ticks without an answer to the probe are told in
+// Panel2 while the probe goes on; an answer names the product as ever.
+TEST_F(Startup, AProbeUnansweredForFiveSecondsIsToldWhileTheSearchGoesOn) {
+  struct Case {
+    int answerAt;  // the tick the probe is answered on; 0: never
+    std::uint8_t type;
+    const char* panel2;
+    TColor colour;
+  };
+  const char* kNoAnswer = "Прибор не отвечает: проверьте питание ТКЭ и кабель USB";
+  const Case cases[] = {
+      {0, 0, kNoAnswer, clr::Red},
+      {49, 0x07, "Найдено устройство (ID = 07h)", clr::Red},
+      {52, cat::kTypeStorage, "Найден Блок сигнализатора загазованости ЖОВ-22МТ(ID = 11h)", clr::Lime},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.answerAt);
+    t.f.Button1.Click();
+    OpenPort();
+    std::string at49, at50;
+    std::size_t sentAt50 = 0;
+    for (int tick = 1; tick <= 70 && !t.identification.exchanging; ++tick) {
+      if (tick == c.answerAt) AnswerProbe(c.type);
+      Tick();
+      if (tick == 49) at49 = t.f.Panel2.Text();
+      if (tick == 50) at50 = t.f.Panel2.Text(), sentAt50 = Sent();
+    }
+    EXPECT_EQ(at49, c.answerAt == 49 ? c.panel2 : "   Поиск прибора ...");
+    EXPECT_EQ(at50, c.answerAt == 49 ? c.panel2 : kNoAnswer);
+    EXPECT_EQ(t.f.Panel2.Text(), c.panel2);
+    EXPECT_EQ(t.f.Panel2.Colour(), c.colour);
+    if (c.answerAt == 0) {
+      EXPECT_EQ(Sent(), sentAt50 + 1) << "the probe goes on";
+    }
+  }
 }
 
 TEST_F(Startup, GasAlarmUnitSwitchesToTheExchangeWhichSpeaksOnTheNextTick) {
@@ -195,9 +231,9 @@ TEST_F(Startup, UnplugReturnsToTheNoDeviceStateAtTheNextTick) {
   EXPECT_FALSE(t.link.IsOpen());
   EXPECT_FALSE(s.port.open);
   EXPECT_FALSE(t.identification.exchanging);
-  EXPECT_EQ(t.f.Panel1.Text(), PortError());
+  EXPECT_EQ(t.f.Panel1.Text(), "Прибор отключён: проверьте кабель USB");
   EXPECT_EQ(t.f.Panel1.Colour(), clr::Red);
-  EXPECT_EQ(t.f.Panel2.Text(), "");
+  EXPECT_EQ(t.f.Panel2.Text(), "   Ожидание подключения к COM3 (10 мин) ...");
   // A late report of the same loss changes nothing.
   t.f.Panel1.SetText("x");
   s.port.lost();

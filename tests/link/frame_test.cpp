@@ -191,19 +191,22 @@ TEST_F(Frames, SessionLogKeepsEveryFrameWhateverTheTraceShows) {
   t.link.SetTraceOff(true);  // as during a storage read-out
   s.port.Feed({0x0D, 0x11, 0x00});
   Receive();
-  Send(cat::kReadStatus);  // goes out while an answer is half in
-  s.port.Feed({0x00, 0x1C, 0x0D, 0x11, 0x00, 0x00, 0x00, 0x0D, 0x11, 0x20});
+  Send(cat::kReadStatus);  // goes out while an answer is half in: that one is stale now
+  s.port.Feed({0x00, 0x1C, 0x0D, 0x11, 0x00, 0x00, 0x1C, 0x0D, 0x11, 0x00, 0x00, 0x00, 0x0D, 0x11, 0x20});
+  Receive();
+  t.link.TakeFrame();
   Receive();
   t.link.TakeFrame();
   Receive(7);  // the bad frame, then a stall
   EXPECT_TRUE(Trace().empty());
-  EXPECT_EQ(s.log.lines, (std::vector<std::string>{">: 0D 00 20 00 2D ", "<: 0D 11 00 00 1C ",
-                                                    "<: 0D 11 00 00 00 bad XOR", "<: 0D 11 20 <: TimeOut"}));
+  EXPECT_EQ(s.log.lines, (std::vector<std::string>{"<: 0D 11 00 <: сброшен перед запросом", ">: 0D 00 20 00 2D ",
+                                                    "<: 0D 11 00 00 1C ", "<: 0D 11 00 00 00 bad XOR",
+                                                    "<: 0D 11 20 <: TimeOut"}));
 
   t.link.SetTraceOff(false);
   for (int i = 0; i < 40; ++i) Send(cat::kReadStatus);
   EXPECT_EQ(Trace().size(), 32u);
-  EXPECT_EQ(s.log.lines.size(), 44u) << "the log is not bounded by the window";
+  EXPECT_EQ(s.log.lines.size(), 45u) << "the log is not bounded by the window";
 }
 
 }  // namespace

@@ -173,15 +173,14 @@ TEST_F(Ports, ListIsLeftAloneWhileAPortIsOpenAndCatchesUpAfter) {
   EXPECT_EQ(Row(0).sub[1], "Открыт");
 
   ASSERT_TRUE(s.port.lost);
-  s.port.lost();  // the device went away: the connection ends without a new list
+  s.port.lost();  // the device went away: the list is made afresh
   Tick();         // once what it sent before has been taken
   ASSERT_FALSE(t.link.IsOpen());
   std::vector<std::string> events;  // the session log tells how the connection went
   for (const std::string& line : s.log.lines)
     if (line.starts_with("== ")) events.push_back(line);
   EXPECT_EQ(events, (std::vector<std::string>{"== Открыт порт COM7", "== Закрыт порт COM7",
-                                               "== Ошибка доступа к порт COM7"}));
-  s.ports.Poll();
+                                               "== Прибор отключён: проверьте кабель USB (COM7)"}));
   ASSERT_EQ(t.f.ListView1.Rows().size(), 2u);
   EXPECT_EQ(Row(0).sub[1], "Доступен");
   EXPECT_EQ(t.f.ListView1.Selected(), 0);

@@ -35,14 +35,15 @@ struct Unplug : SimProgram {
     sim.kill();
     sim.waitForFinished(3000);
   }
-  // The connection has ended as a failed write ends it, and nothing is left running.
+  // The connection has ended, the panels say the device went and is waited for,
+  // and nothing is left running.
   void ExpectUnplugged() {
     Tool& t = *tool;
     ASSERT_TRUE(WaitFor([&] { return !t.link.IsOpen(); }, 10000)) << "the tool noticed";
     EXPECT_FALSE(t.f.Timer1.Enabled());
-    EXPECT_EQ(t.f.Panel1.Text(), "Ошибка доступа к порт " + path);
+    EXPECT_EQ(t.f.Panel1.Text(), "Прибор отключён: проверьте кабель USB");
     EXPECT_EQ(t.f.Panel1.Colour(), clr::Red);
-    EXPECT_EQ(t.f.Panel2.Text(), "");
+    EXPECT_EQ(t.f.Panel2.Text(), "   Ожидание подключения к " + path + " (10 мин) ...");
     EXPECT_EQ(t.f.PageControl1.ActivePage(), 0);
     for (const Control* tab : {&t.f.TabSheet2, &t.f.TabSheet3, &t.f.TabSheet4, &t.f.TabSheet5, &t.f.TabSheet6})
       EXPECT_FALSE(tab->Visible()) << tab->Name();

@@ -46,11 +46,11 @@ class ReadOut : public StorageTest {
     Answer(cat::kReadAt, {static_cast<std::uint8_t>(n)});
     Answer(cat::kRecordsAt, Block(n, first, n));
   }
-  // Answers a sequential request with n records and the acknowledgement after it.
+  // Answers a sequential request with n records, and their acknowledgement once it is sent.
   void DeliverNext(int first, int n) {
     Answer(cat::kReadNext, {static_cast<std::uint8_t>(n)});
     Answer(cat::kRecordsNext, Block(n, first, n));
-    Answer(cat::kAckBlock, {});
+    s.port.whenAsked.emplace_back(cat::kAckBlock, EncodeFrame(type, cat::kAckBlock, Bytes{}));
   }
   void AnswerNoMore() { Answer(cat::kReadNext, {0}); }
   // The read-out ended: file closed, buttons and editing back, trace on, status next.
@@ -186,7 +186,7 @@ TEST_F(ReadOut, RecordsWrittenAreThoseTheCountNamesAndTheFrameCarries) {
     block.resize(block.size() - static_cast<std::size_t>(c.bytesShort));
     Answer(cat::kReadNext, {static_cast<std::uint8_t>(c.carried)});
     Answer(cat::kRecordsNext, block);
-    Answer(cat::kAckBlock, {});
+    s.port.whenAsked.emplace_back(cat::kAckBlock, EncodeFrame(type, cat::kAckBlock, Bytes{}));
     ASSERT_TRUE(TickUntilSent());  // the acknowledgement
     ASSERT_TRUE(TickUntilSent());  // the next block request, the block written
     expected += Rendered(first, c.written);
@@ -673,14 +673,16 @@ TEST_F(ReadOut, BlockThatArrivedBeforeTheUnplugIsKept) {
   EXPECT_FALSE(s.file.open);
   EXPECT_EQ(Disk(), kHeader + Rendered(0, 32));
   EXPECT_EQ(t.f.Panel1030.Text(), "Чтение прервано, записано записей: 32");
-  EXPECT_EQ(t.f.Panel1.Text(), "Ошибка доступа к порт COM3");
+  EXPECT_EQ(t.f.Panel1.Text(), "Прибор отключён: проверьте кабель USB");
 }
 
 TEST_F(ReadOut, BlockAwaitingItsAcknowledgementIsKeptWhenTheConnectionEnds) {
   ReadWhole();
   ASSERT_TRUE(TickUntilSent());
   DeliverNext(0, 8);
-  ASSERT_TRUE(TickUntilSent());
+  ASSERT_TRUE(TickUntilSent());  // the acknowledgement
+  ASSERT_TRUE(TickUntilSent());  // the next block
+  ASSERT_EQ(LastRequest(), (Bytes{cat::kReadNext}));
   Answer(cat::kReadNext, {4});
   Answer(cat::kRecordsNext, Block(4, 8, 4));  // arrives; its acknowledgement is never answered
   Tick(40);

@@ -162,7 +162,7 @@ TEST_F(SimJobs, UnplugMidReadOutKeepsEveryRecordReceived) {
   t().f.Edit10330.SetText("8006000");
   ASSERT_TRUE(ReadOut(t().f.RadioButton10323, Layout::Spreadsheet, 2000));  // ended by the unplug
   EXPECT_FALSE(t().f.Timer1.Enabled());
-  EXPECT_EQ(t().f.Panel1.Text(), "Ошибка доступа к порт SIM1");
+  EXPECT_EQ(t().f.Panel1.Text(), "Прибор отключён: проверьте кабель USB");
   EXPECT_FALSE(s.file.open);
   // The fifth block arrived just before the port went: it is there with the four before it.
   EXPECT_TRUE(SameText(File(), Expected(Buffer(0, 80), Layout::Spreadsheet)));

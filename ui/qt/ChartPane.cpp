@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineSeries>
 #include <QList>
+#include <QPen>
 #include <QPointF>
 #include <QValueAxis>
 #include <algorithm>
@@ -133,6 +134,7 @@ void ChartPane::SyncChart() {
   if (!(max > min)) max = min + 1;  // a degenerate range would leave the axis undrawn
   SetLeftAxis(min, max);
   left_->setLabelFormat(LabelFormat(model_.LeftFormat()));
+  DrawGapMarks();  // across the axis as it is now
   setEnabled(model_.Enabled());
   setVisible(model_.Visible());
   if (window_) window_->Refresh();  // a new range or picture
@@ -140,30 +142,65 @@ void ChartPane::SyncChart() {
 
 void ChartPane::SyncSeries(const SeriesControl& series) {
   const auto& points = series.Points();
-  QList<QPointF> list;
-  list.reserve(static_cast<qsizetype>(points.size()));
-  // The axis spans the 100 places of a full chart at least: one still filling grows
-  // from the left instead of stretching its few points across.
+  // A value that is no number is a gap: the line breaks there. The axis spans the
+  // 100 places of a full chart at least: one still filling grows from the left
+  // instead of stretching its few points across.
+  QList<QList<QPointF>> pieces(1);
+  gaps_.clear();
   double minX = 1, maxX = 100;
   for (const auto& p : points) {
-    list.append(QPointF(p.x, p.y));
     minX = std::min(minX, p.x);
     maxX = std::max(maxX, p.x);
+    if (std::isnan(p.y)) {
+      gaps_.append(p.x);
+      if (!pieces.last().isEmpty()) pieces.append(QList<QPointF>{});
+      continue;
+    }
+    pieces.last().append(QPointF(p.x, p.y));
   }
   bottom_->setRange(minX, maxX);
-  series_->replace(list);  // one redraw per change, not one per point
+  while (earlier_.size() < pieces.size() - 1) earlier_.append(AddLine(series_->pen()));
+  for (qsizetype i = 0; i < earlier_.size(); ++i)
+    earlier_[i]->replace(i < pieces.size() - 1 ? pieces[i] : QList<QPointF>{});
+  series_->replace(pieces.last());  // one redraw per change, not one per point
+  DrawGapMarks();
 
   // The values added since the last look are the series' last ones; several may
-  // have come between two looks, and they share its time.
+  // have come between two looks, and they share its time. A gap is no value: the
+  // window breaks its line on the silence itself.
   const std::uint64_t added = series.ValuesAdded();
   if (added > valuesSeen_) {
     const std::size_t fresh = static_cast<std::size_t>(std::min<std::uint64_t>(added - valuesSeen_, points.size()));
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    for (std::size_t i = points.size() - fresh; i < points.size(); ++i) history_.push_back({now, points[i].y});
+    for (std::size_t i = points.size() - fresh; i < points.size(); ++i)
+      if (!std::isnan(points[i].y)) history_.push_back({now, points[i].y});
     while (history_.size() > kHistoryLength) history_.pop_front();
     if (window_) window_->Refresh();
   }
   valuesSeen_ = added;
+}
+
+QLineSeries* ChartPane::AddLine(const QPen& pen) {
+  auto* line = new QLineSeries;
+  line->setPen(pen);
+  chart()->addSeries(line);
+  line->attachAxis(bottom_);
+  line->attachAxis(left_);
+  return line;
+}
+
+void ChartPane::DrawGapMarks() {
+  while (marks_.size() < gaps_.size()) {
+    QPen dashed(Qt::darkGray);
+    dashed.setStyle(Qt::DashLine);
+    marks_.append(AddLine(dashed));
+  }
+  for (qsizetype i = 0; i < marks_.size(); ++i) {
+    if (i < gaps_.size())
+      marks_[i]->replace({QPointF(gaps_[i], left_->min()), QPointF(gaps_[i], left_->max())});
+    else
+      marks_[i]->clear();
+  }
 }
 
 QString ChartPane::LabelFormat(const std::string& picture) {

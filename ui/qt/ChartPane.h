@@ -4,6 +4,7 @@
 
 #include <QChartView>
 #include <QPointer>
+#include <QList>
 #include <QString>
 #include <cstdint>
 #include <deque>
@@ -64,9 +65,16 @@ class ChartPane : public QChartView {
  private:
   // Range and tick interval together, in the order that keeps every layout small.
   void SetLeftAxis(double min, double max);
+  // A line series on both axes, as the chart's own.
+  QLineSeries* AddLine(const QPen& pen);
+  // A dashed upright line at each gap, across the left axis.
+  void DrawGapMarks();
 
   const ChartControl& model_;
-  QLineSeries* series_;
+  QLineSeries* series_;          // the values since the last gap
+  QList<QLineSeries*> earlier_;  // those before it, a series between each two gaps
+  QList<QLineSeries*> marks_;    // one per gap
+  QList<double> gaps_;           // where the gaps stand on the bottom axis
   QValueAxis* left_;
   QValueAxis* bottom_;
   QLabel* title_;
