@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "decode/codecs.h"
 #include "protocol/catalogue.h"
@@ -218,11 +219,13 @@ void Settings::StartRestore() {
     const std::string change = c.name + ": " + c.unit + " → " + c.file;
     Item item;
     item.row = i;
-    if (c.divider && (c.fileValue < cat::kDividerMin || c.fileValue > cat::kDividerMax)) {
+    // A hand-edited file may hold what no entry could: it is not written, as a typed one would not be.
+    const auto [low, high] = c.divider ? std::pair<std::int64_t, std::int64_t>{cat::kDividerMin, cat::kDividerMax}
+                                       : std::pair<std::int64_t, std::int64_t>{c.field->min, c.field->max};
+    if (c.fileValue < low || c.fileValue > high) {
       item.write = false;
       item.mark = Mark::Failed;
-      item.outcome = "не записывается: допустимо " + std::to_string(cat::kDividerMin) + ".." +
-                     std::to_string(cat::kDividerMax);
+      item.outcome = "не записывается: допустимо " + std::to_string(low) + ".." + std::to_string(high);
       refused += "\n    " + change + " (" + item.outcome + ")";
     } else if (c.Calibration()) {
       item.write = false;

@@ -41,6 +41,7 @@ class Restore : public SimTest {
     param::Set(f.block, param::kValveVoltage, 1350);
     param::Set(f.block, param::kPeriodNormal, 1800);
     param::Set(f.block, param::kZeroVoltage1, 4100);  // a calibration voltage: only when ticked
+    param::Set(f.block, param::kTemperatureThreshold, 200);  // beyond what an entry may hold: never written
     f.divider = 8000;
   }
 };
@@ -64,6 +65,7 @@ TEST_F(Restore, DifferencesAreWrittenTheRestUntouchedCalibrationOnlyWhenTicked) 
     expected[param::kPeriodNormal.word] = 1800;
     expected[param::kZeroVoltage1.word] = tick ? 4100 : zeroBefore;
     EXPECT_EQ(unit.Words(), expected);
+    EXPECT_EQ(Row("Порог температуры, град.С").outcome, "не записывается: допустимо 0..127");
     EXPECT_EQ(unit.Divider(), 8000);
     EXPECT_EQ(unit.RequestCount(cat::kWriteWord) - writesBefore, tick ? 4 : 3) << "one write per differing field";
     EXPECT_EQ(s.settingsWindow.view.status, tick ? "Восстановлено полей: 5 из 5." : "Восстановлено полей: 4 из 4.");
