@@ -140,7 +140,9 @@ TEST_F(Editors, EntriesThatCouldDisableAnAlarmAreRefusedOrConfirmed) {
     edit.KeyPress(key);
     ASSERT_EQ(key, 0) << "the edit takes no line break";
     ASSERT_EQ(s.dialogs.asked.size(), answer < 0 ? 0u : 1u);
-    if (answer >= 0) EXPECT_NE(s.dialogs.asked[0].find(said), std::string::npos) << s.dialogs.asked[0];
+    if (answer >= 0) {
+      EXPECT_NE(s.dialogs.asked[0].find(said), std::string::npos) << s.dialogs.asked[0];
+    }
     if (word >= 0) {
       EXPECT_EQ(Word(poll().paramOffset / 2), word);
       continue;

@@ -379,7 +379,9 @@ TEST_F(ReadOut, CommandPressedDuringAReadOutIsRefusedAndSaysSo) {
     SCOPED_TRACE(button->Name());
     ReadWhole();
     for (bool begun : {false, true}) {
-      if (begun) ASSERT_TRUE(TickUntilSent());
+      if (begun) {
+        ASSERT_TRUE(TickUntilSent());
+      }
       button->Click();
       Tick();
       EXPECT_EQ(t.f.Panel1030.Text(), "Идёт чтение буфера: команда не выполнена");
