@@ -32,7 +32,7 @@ class Channels : public ::testing::Test {
     }
     return points[index].y;
   }
-  void SetUp(std::uint8_t kind, int channel) { SetUpChannel(f, d, kind, channel); }
+  void SetUpChannelOf(std::uint8_t kind, int channel) { SetUpChannel(f, d, kind, channel); }
   void State(std::uint8_t stateByte, int channelIndex) {
     ShowChannelState(f, gasKind, temperatureOff, stateByte, channelIndex);
   }
@@ -58,7 +58,7 @@ TEST_F(Channels, SetUpStartsBothChartsEmpty) {
   d.rings[0].writePos = 37;
   d.rings[0].fillCount = 100;
   f.LineSeries110.SetPoints({{1, 3, clr::Red}});
-  SetUp(cat::kGasCH4, 0);
+  SetUpChannelOf(cat::kGasCH4, 0);
 
   EXPECT_TRUE(f.CheckBox110.Checked());
   EXPECT_EQ(f.Chart110.LeftMin(), -1);
@@ -91,7 +91,7 @@ TEST_F(Channels, SetUpTextsAndAxesByKind) {
       {27, "***", "", "", "", "", "---", -10, 100, 10, "00", 10, "0", 100},
   };
   for (const auto& c : cases) {
-    SetUp(c.kind, 0);
+    SetUpChannelOf(c.kind, 0);
     SCOPED_TRACE(int(c.kind));
     EXPECT_EQ(f.Label1121.Text(), c.gas);
     EXPECT_EQ(f.Label1122.Text(), c.upper);
@@ -111,7 +111,7 @@ TEST_F(Channels, SetUpTextsAndAxesByKind) {
 
 TEST_F(Channels, SecondChannelSetUpUsesItsOwnControls) {
   const std::string label1 = f.Label1121.Text();
-  SetUp(cat::kGasCO, 1);
+  SetUpChannelOf(cat::kGasCO, 1);
   EXPECT_EQ(f.Label2121.Text(), "CO");
   EXPECT_EQ(f.Label2122.Text(), "мг");
   EXPECT_EQ(f.Label2123.Text(), "------");
@@ -128,7 +128,7 @@ TEST_F(Channels, SecondChannelSetUpUsesItsOwnControls) {
 }
 
 TEST_F(Channels, PercentageKindsFormatTheFirstPairWhicheverTheChannel) {
-  SetUp(cat::kGasCO2Optical, 1);
+  SetUpChannelOf(cat::kGasCO2Optical, 1);
   EXPECT_EQ(f.Chart110.LeftFormat(), "0.000");
   EXPECT_EQ(f.Chart120.LeftFormat(), "0000");
   EXPECT_EQ(f.Chart220.LeftFormat(), "");  // untouched
@@ -213,7 +213,7 @@ TEST_F(Channels, UnknownChannelIndexChangesNothing) {
 // --- readings
 
 TEST_F(Channels, ConcentrationSignAndOverrange) {
-  SetUp(cat::kGasCH4, 0);
+  SetUpChannelOf(cat::kGasCH4, 0);
   struct Step {
     std::uint8_t kind;
     int word;
@@ -285,7 +285,7 @@ TEST_F(Channels, ControlFlagsHighBitFirst) {
 }
 
 TEST_F(Channels, SecondChannelOnlyForTheCombinedKind) {
-  SetUp(cat::kGasCO, 1);
+  SetUpChannelOf(cat::kGasCO, 1);
   SetData(answer, {{18, 23}, {26, 0x81}});
   SetDataWord(answer, 20, 150);
   SetDataWord(answer, 22, 5000);
@@ -311,8 +311,8 @@ TEST_F(Channels, SecondChannelOnlyForTheCombinedKind) {
 
 TEST_F(Channels, SecondChannelOverrangeUsesItsOwnAxis) {
   gasKind = cat::kGasCombined;
-  SetUp(cat::kGasCH4, 0);
-  SetUp(cat::kGasCO, 1);
+  SetUpChannelOf(cat::kGasCH4, 0);
+  SetUpChannelOf(cat::kGasCO, 1);
   SetData(answer, {{8, 1}, {18, 23}});
   SetDataWord(answer, 20, 0x8000 | 250);
   Values();
@@ -343,7 +343,7 @@ TEST_F(Channels, TemperatureWithSign) {
 TEST_F(Channels, ChartDrawsTheValuesReceivedThenScrolls) {
   const int received[] = {1, 3, 99, 100, 101, 102, 250};
   for (const int n : received) {
-    SetUp(cat::kGasCO, 0);
+    SetUpChannelOf(cat::kGasCO, 0);
     for (int v = 1; v <= n; ++v) Concentration1(cat::kGasCO, v);
     const int shown = std::min(n, 100);
     const auto& points = f.LineSeries110.Points();
@@ -358,7 +358,7 @@ TEST_F(Channels, ChartDrawsTheValuesReceivedThenScrolls) {
 }
 
 TEST_F(Channels, UncheckedChartIsEmptiedAndItsRingKept) {
-  SetUp(cat::kGasCO, 0);
+  SetUpChannelOf(cat::kGasCO, 0);
   Concentration1(cat::kGasCO, 7);
   f.CheckBox110.SetChecked(false);
   Concentration1(cat::kGasCO, 8);
@@ -373,7 +373,7 @@ TEST_F(Channels, UncheckedChartIsEmptiedAndItsRingKept) {
 }
 
 TEST_F(Channels, RingPositionOutsideTheRingRestartsAtZero) {
-  SetUp(cat::kGasCO, 0);
+  SetUpChannelOf(cat::kGasCO, 0);
   d.rings[0].writePos = 100;
   Concentration1(cat::kGasCO, 5);
   EXPECT_EQ(d.rings[0].values[0], 5);
