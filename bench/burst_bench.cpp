@@ -21,28 +21,19 @@
 #include <thread>
 
 #include "app/tool.h"
+#include "bench/drive.h"
 #include "platform/fakes.h"
 #include "platform/qt_serial.h"
 #include "protocol/frame.h"
 #include "sim/unit.h"
 
 using namespace zhv;
+using bench::WaitFor;
 using SteadyClock = std::chrono::steady_clock;
 
 namespace {
 
 constexpr std::size_t kBurstBytes = 100'000;
-
-template <typename F>
-bool WaitFor(F condition, int ms) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!condition()) {
-    if (clock.elapsed() > ms) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
-  }
-  return true;
-}
 
 // The unit's end of the line: serves the unit until told to burst, then writes
 // the burst and from then on only reads what the tool sends.
@@ -126,13 +117,9 @@ int main(int argc, char** argv) {
   QtSerialPort port;
   s.ports.list = {{"bench", std::string("bench (") + name + ")"}};
   Tool t(s.platform(port));
+  long ticks = 0;
   QTimer ticker;
-  ticker.setTimerType(Qt::PreciseTimer);
-  QObject::connect(&ticker, &QTimer::timeout, [&] {
-    if (!t.f.Timer1.Enabled()) return;
-    t.f.Timer1.OnTimer();
-    if (ticker.interval() != t.f.Timer1.Interval()) ticker.setInterval(t.f.Timer1.Interval());
-  });
+  bench::DriveTimer1(t, ticker, ticks);
   t.FormCreate();
   t.f.ListView1.SetSelected(0);
   t.f.ListView1.DblClick();

@@ -21,11 +21,13 @@
 #include <string>
 
 #include "app/tool.h"
+#include "bench/drive.h"
 #include "platform/fakes.h"
 #include "platform/qt_file.h"
 #include "platform/qt_serial.h"
 
 using namespace zhv;
+using bench::WaitFor;
 
 namespace {
 
@@ -38,17 +40,6 @@ constexpr int Frame(int data) { return 5 + data; }
 // records; sequential, 0x40, its count, the records, 0x48 and its answer.
 constexpr int AddressedBlockBytes(int records) { return Frame(5) + Frame(1) + Frame(5 + 15 * records); }
 constexpr int SequentialBlockBytes(int records) { return Frame(0) + Frame(1) + Frame(5 + 15 * records) + 2 * Frame(0); }
-
-template <typename F>
-bool WaitFor(F condition, int ms) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!condition()) {
-    if (clock.elapsed() > ms) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-  }
-  return true;
-}
 
 double CpuSeconds() {
   rusage usage{};
@@ -92,13 +83,7 @@ int main(int argc, char** argv) {
   // What the window does with Timer1: a precise timer at the model's interval.
   long ticks = 0;
   QTimer ticker;
-  ticker.setTimerType(Qt::PreciseTimer);
-  QObject::connect(&ticker, &QTimer::timeout, [&] {
-    if (!t.f.Timer1.Enabled()) return;
-    ++ticks;
-    t.f.Timer1.OnTimer();
-    if (ticker.interval() != t.f.Timer1.Interval()) ticker.setInterval(t.f.Timer1.Interval());
-  });
+  bench::DriveTimer1(t, ticker, ticks);
   t.FormCreate();
   t.f.ListView1.SetSelected(0);
   t.f.ListView1.DblClick();
