@@ -16,6 +16,7 @@
 #include "platform/qt_session_log.h"
 #include "platform/qt_settings.h"
 #include "platform/qt_text_files.h"
+#include "platform/xlsx_workbook.h"
 #include "ui/qt/CommandLine.h"
 #include "ui/qt/Dialogs.h"
 #include "ui/qt/FormView.h"
@@ -94,8 +95,9 @@ int main(int argc, char* argv[]) {
   zhv::QtDialogs dialogs;
   zhv::QtTextFiles textFiles;
   zhv::QtSettingsWindow settingsWindow;
+  zhv::XlsxWorkbookFiles workbooks;
   zhv::Tool tool(zhv::Platform{serial, ports, locale, clock, pump, file, saveDialog, log, dialogs, textFiles,
-                               settingsWindow});
+                               settingsWindow, workbooks});
   zhv::QtSettings settings;
   zhv::Remembered remembered(tool, settings);
 

@@ -63,7 +63,7 @@ struct RememberedChoice {
   std::array<Control TForm1::*, 3> buttons;  // null past the last
 };
 constexpr RememberedChoice kChoices[] = {
-    {"readout/layout", {&TForm1::RadioButton103121, &TForm1::RadioButton103122, nullptr}},
+    {"readout/layout", {&TForm1::RadioButton103121, &TForm1::RadioButton103122, &TForm1::RadioButton103123}},
     {"readout/mode", {&TForm1::RadioButton10321, &TForm1::RadioButton10322, &TForm1::RadioButton10323}},
 };
 

@@ -308,6 +308,22 @@ class SettingsWindow : public ISettingsWindow {
   void SetStopHandler(std::function<void()> s) override { stop = std::move(s); }
 };
 
+// Workbooks kept in memory by name; `failWith` makes the next writes fail with that reason.
+class WorkbookFiles : public IWorkbookFiles {
+ public:
+  std::map<std::string, Workbook> written;
+  std::string failWith;
+  bool Exists(const std::string& name) override { return written.count(name) != 0; }
+  bool Write(const Workbook& book, const std::string& name, std::string& error) override {
+    if (!failWith.empty()) {
+      error = failWith;
+      return false;
+    }
+    written[name] = book;
+    return true;
+  }
+};
+
 // Everything a Tool needs, owned together.
 struct Services {
   Port port;
@@ -321,12 +337,13 @@ struct Services {
   Dialogs dialogs;
   TextFiles textFiles;
   SettingsWindow settingsWindow;
+  WorkbookFiles workbooks;
   Platform platform() { return platform(port); }
   // The same services around another port (the simulated unit's, a real one).
   Platform platform(ISerialPort& serial) { return platform(serial, file, saveDialog); }
   // And around a real export file and save dialog too.
   Platform platform(ISerialPort& serial, IExportFile& exportFile, ISaveDialog& dialog) {
-    return Platform{serial, ports, locale, clock, pump, exportFile, dialog, log, dialogs, textFiles, settingsWindow};
+    return Platform{serial, ports, locale, clock, pump, exportFile, dialog, log, dialogs, textFiles, settingsWindow, workbooks};
   }
 };
 

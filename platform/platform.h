@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/workbook.h"
+
 namespace zhv {
 
 // One present serial port as the device-setup interface describes it.
@@ -225,6 +227,7 @@ struct Platform {
   IDialogs& dialogs;
   ITextFiles& textFiles;
   ISettingsWindow& settingsWindow;
+  IWorkbookFiles& workbooks;
 };
 
 }  // namespace zhv

@@ -7,6 +7,8 @@ namespace zhv {
 namespace {
 
 constexpr const char* kCannotOpen = "Невозможно открыть/создать файл";
+constexpr const char* kNoWorkbookAppend = "Книга Excel не дополняется: файл оставлен как есть, выберите «перезапись» или новый файл";
+constexpr const char* kWorkbookFailed = "Книга Excel не записана (";
 
 // How a read-out ended, in full, and briefly where a note must follow in the one-line panel.
 struct Ending {
@@ -25,8 +27,18 @@ constexpr const char* kMayComeAgain = "; последние могут прий�
 
 }  // namespace
 
-bool ExportFile::Open(const std::string& name, bool append) {
+bool ExportFile::Open(const std::string& name, bool append, Layout layout) {
   fragmentLeft_ = false;
+  if (layout == Layout::Workbook) {
+    // Appending would have to read the workbook back: it is refused, and the file kept.
+    if (append && workbooks_.Exists(name)) {
+      f_.Panel1030.SetText(kNoWorkbookAppend);
+      f_.Panel1030.SetColour(clr::Red);
+      return false;
+    }
+    workbookName_ = name;
+    return true;
+  }
   if (file_.Open(name, append)) {
     wholeSize_ = file_.Size();
     return true;
@@ -57,19 +69,22 @@ bool ExportFile::Start(Layout layout) {
 }
 
 BlockWritten ExportFile::WriteBlock(std::span<const std::uint8_t> block, std::int32_t first, std::int32_t count) {
+  const bool text = layout_ != Layout::Workbook;
   // The count is the unit's word; the frame's length is what actually arrived.
   const std::size_t received = block.size() > rec::kBlockHeaderSize ? (block.size() - rec::kBlockHeaderSize) / rec::kSize : 0;
   const std::size_t records = std::min(static_cast<std::size_t>(std::max(count, 0)), received);
   BlockWritten written;
-  std::string text;
+  std::string line;
   // One record at a time: whatever fails, every record before it is whole on disk.
   for (std::size_t k = static_cast<std::size_t>(std::max(first, 0)); k < records; ++k) {
     const std::uint8_t* record = block.data() + rec::kBlockHeaderSize + rec::kSize * k;
-    text.clear();
-    AppendRecord(text, StorageRecord(record, rec::kSize), referenceYear_, layout_);
-    if (!WriteWhole(text)) {
-      written.failed = true;
-      break;
+    if (text) {
+      line.clear();
+      AppendRecord(line, StorageRecord(record, rec::kSize), referenceYear_, layout_);
+      if (!WriteWhole(line)) {
+        written.failed = true;
+        break;
+      }
     }
     RecordBytes& kept = records_.emplace_back();
     std::copy_n(record, rec::kSize, kept.begin());
@@ -79,7 +94,16 @@ BlockWritten ExportFile::WriteBlock(std::span<const std::uint8_t> block, std::in
 }
 
 void ExportFile::Close(ReadOutEnd how, bool mayComeAgain) {
-  const bool closed = file_.Close();
+  if (layout_ == Layout::Workbook) {
+    // Whatever ended the read-out, the records received go into the workbook.
+    std::string error;
+    if (!workbooks_.Write(BuildWorkbook(records_, referenceYear_, unit, clock_.Now()), workbookName_, error)) {
+      f_.Panel1030.SetText(kWorkbookFailed + error + "), записей в памяти: " + std::to_string(RecordsWritten()));
+      f_.Panel1030.SetColour(clr::Red);
+      return;
+    }
+  }
+  const bool closed = layout_ == Layout::Workbook || file_.Close();
   const Ending* ending = &kComplete;
   switch (how) {
     case ReadOutEnd::Complete: break;

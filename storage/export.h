@@ -11,18 +11,20 @@
 #include "exchange/reports.h"
 #include "platform/platform.h"
 #include "storage/records.h"
+#include "storage/workbook.h"
 #include "ui/window_model.h"
 
 namespace zhv {
 
 class ExportFile {
  public:
-  ExportFile(TForm1& f, IExportFile& file, const std::uint16_t& referenceYear)
-      : f_(f), file_(file), referenceYear_(referenceYear) {}
+  ExportFile(TForm1& f, IExportFile& file, IWorkbookFiles& workbooks, IClock& clock, const std::uint16_t& referenceYear)
+      : f_(f), file_(file), workbooks_(workbooks), clock_(clock), referenceYear_(referenceYear) {}
 
   // At its end (created when it is not there), or created or emptied; false,
-  // with the reason shown, when that cannot be done.
-  bool Open(const std::string& name, bool append);
+  // with the reason shown, when that cannot be done. A workbook is only written
+  // at the close; one that exists is not appended to but refused, and kept.
+  bool Open(const std::string& name, bool append, Layout layout = Layout::Spreadsheet);
   // Starts the count of records written and writes what the layout puts before
   // them (the spreadsheet's empty line and header); false, with the reason shown
   // and the file closed, when the file refuses it.
@@ -40,6 +42,8 @@ class ExportFile {
   // Those records as the unit sent them, in order; kept until the next start.
   const std::vector<RecordBytes>& Records() const { return records_; }
   Layout CurrentLayout() const { return layout_; }
+  // What the workbook's unit sheet says; set before the start.
+  WorkbookUnit unit;
 
  private:
   // Writes and flushes `text`, or cuts the file back to where it was.
@@ -47,6 +51,9 @@ class ExportFile {
 
   TForm1& f_;
   IExportFile& file_;
+  IWorkbookFiles& workbooks_;
+  IClock& clock_;
+  std::string workbookName_;
   const std::uint16_t& referenceYear_;  // of the last storage status: records date themselves by it
   Layout layout_ = Layout::Spreadsheet;
   std::vector<RecordBytes> records_;

@@ -102,10 +102,16 @@ void ReadOut::ApplyAddress() {
   ClearPanel(f_);
 }
 
+Layout ReadOut::ChosenLayout() const {
+  if (f_.RadioButton103123.Checked()) return Layout::Workbook;
+  return f_.RadioButton103122.Checked() ? Layout::Readable : Layout::Spreadsheet;
+}
+
 void ReadOut::Start() {
   ReadOutJob& job = ex_.jobs.readOut;
+  const Layout layout = ChosenLayout();
   lock_.Lock();
-  if (!exportFile.Open(f_.Edit10310.Text(), !overwrite)) {
+  if (!exportFile.Open(f_.Edit10310.Text(), !overwrite, layout)) {
     lock_.Unlock();
     return;
   }
@@ -123,7 +129,11 @@ void ReadOut::Start() {
     job.addressed = true;
   }
   // Nothing is posted unless the file took its header.
-  if (!exportFile.Start(f_.RadioButton103122.Checked() ? Layout::Readable : Layout::Spreadsheet)) {
+  const UnitInfo& unit = ex_.poll.unit;
+  const Control* mode = job.whole ? &f_.RadioButton10321 : job.addressed ? &f_.RadioButton10323 : &f_.RadioButton10322;
+  exportFile.unit = {Hex2(ex_.link.SendType()) + "h", f_.Panel2.Text(), FormatValue(0x23, unit.version), Hex2(unit.id4) + Hex2(unit.id5),
+                     mode->Text() + (job.whole ? "" : " (" + std::to_string(job.recordsRequested) + ")")};
+  if (!exportFile.Start(layout)) {
     SetFileButtons(true);
     lock_.Unlock();
     return;

@@ -22,8 +22,9 @@ std::string ProgressText(std::int32_t written, std::int32_t total, std::int64_t 
 
 class ReadOut : public StorageEvents {
  public:
-  ReadOut(TForm1& f, Exchange& ex, EditingLock& lock, Clock& clock, IExportFile& file, ISaveDialog& dialog)
-      : exportFile(f, file, ex.jobs.referenceYear), f_(f), ex_(ex), lock_(lock), clock_(clock), dialog_(dialog) {}
+  ReadOut(TForm1& f, Exchange& ex, EditingLock& lock, Clock& clock, IExportFile& file, ISaveDialog& dialog,
+          IWorkbookFiles& workbooks, IClock& wallClock)
+      : exportFile(f, file, workbooks, wallClock, ex.jobs.referenceYear), f_(f), ex_(ex), lock_(lock), clock_(clock), dialog_(dialog) {}
 
   // Binds the five buttons of the group "Чтение модуля накопления".
   void Bind();
@@ -32,6 +33,8 @@ class ReadOut : public StorageEvents {
   void ApplyCount();    // "Применить" the count
   void ApplyAddress();  // "Применить" the address
   void Start();         // "Выполнить чтение буфера и запись в файл"
+  // The layout chosen in "Вид файла".
+  Layout ChosenLayout() const;
   // "Остановить чтение": the read-out ends once the block in hand is on disk and,
   // read in sequence, freed.
   void Stop();

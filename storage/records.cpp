@@ -1,6 +1,9 @@
 // The export file's two renderings of a storage record and the texts they use.
 #include "storage/records.h"
 
+#include <algorithm>
+#include <string_view>
+
 #include "decode/codecs.h"
 
 namespace zhv {
@@ -275,6 +278,128 @@ void AppendRecord(std::string& out, StorageRecord record, std::uint16_t referenc
   } else {
     AppendReadable(out, r);
   }
+}
+
+}  // namespace zhv
+
+namespace zhv {
+
+namespace {
+
+enum Column : int {
+  kColTime, kColCheck, kColMode, kColFault, kColState, kColBattery,
+  kColSensor1, kColState1, kColConc1, kColOver1, kColUnit1,
+  kColSensor2, kColState2, kColConc2, kColOver2, kColUnit2,
+  kColTempState, kColTemperature, kColumns
+};
+
+std::string Trimmed(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
+}
+
+WorkbookCell Text(std::string_view text) {
+  WorkbookCell c;
+  const std::string t = Trimmed(text);
+  if (!t.empty()) {
+    c.kind = WorkbookCell::Kind::Text;
+    c.text = t;
+  }
+  return c;
+}
+
+WorkbookCell Number(double value, const char* format) {
+  WorkbookCell c;
+  c.kind = WorkbookCell::Kind::Number;
+  c.number = value;
+  c.format = format;
+  return c;
+}
+
+constexpr const char* kDecimalFormats[] = {"0", "0.0", "0.00", "0.000"};
+
+WorkbookCell ConcentrationCell(const Concentration& c) {
+  const int decimals = std::clamp(c.decimals, 0, 3);
+  double value = c.value;
+  for (int k = 0; k < decimals; ++k) value /= 10;
+  return Number(c.sign == '-' ? -value : value, kDecimalFormats[decimals]);
+}
+
+WorkbookCell OverRange(const Concentration& c) { return Text(c.sign == '>' ? ">" : ""); }
+
+// A date the unit cannot have meant stays as its text, so no cell claims a wrong day.
+WorkbookCell Stamp(const Record& r) {
+  WorkbookCell c;
+  c.year = r.referenceYear - r.referenceYear % 100 + PackedYear(r.stamp, r.referenceYear);
+  c.month = PackedMonth(r.stamp);
+  c.day = PackedDay(r.stamp);
+  c.hour = PackedHour(r.stamp);
+  c.minute = PackedMinute(r.stamp);
+  c.second = PackedSecond(r.stamp);
+  static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = c.year % 4 == 0 && (c.year % 100 != 0 || c.year % 400 == 0);
+  if (c.year >= 1900 && c.month >= 1 && c.month <= 12 && c.day >= 1 &&
+      c.day <= kDays[c.month - 1] - (c.month == 2 && !leap ? 1 : 0) && c.hour < 24 && c.minute < 60 && c.second < 60) {
+    c.kind = WorkbookCell::Kind::DateTime;
+    c.format = "dd.mm.yyyy hh:mm:ss";
+    return c;
+  }
+  std::string text;
+  AppendDate(text, r);
+  text += ' ';
+  AppendTime(text, r);
+  return Text(text);
+}
+
+}  // namespace
+
+const std::vector<std::string>& WorkbookColumns() {
+  static const std::vector<std::string> kNames = {
+      "Дата и время", "CRC", "Режим", "Ошибки", "GlFlag", "АКБ, В",
+      "Датчик 1", "Состояние 1", "Конц. 1", "Выше диапазона 1", "Ед. 1",
+      "Датчик 2", "Состояние 2", "Конц. 2", "Выше диапазона 2", "Ед. 2",
+      "Состояние T", "Температура, гр.C"};
+  return kNames;
+}
+
+int WorkbookConcentrationColumn(int channel) { return channel == 2 ? kColConc2 : kColConc1; }
+
+bool HasSecondChannel(StorageRecord record) { return (record[rec::kChannels] & rec::kCh2Present) != 0; }
+
+std::string ChannelName(StorageRecord record, int channel) {
+  const SensorType& type = TypeOf(channel == 2 ? kChannel2Type : record[rec::kKind1] & rec::kKindMask);
+  return Trimmed(type.name) + ", " + Trimmed(type.unit);
+}
+
+std::vector<WorkbookCell> WorkbookRow(StorageRecord record, std::uint16_t referenceYear) {
+  const Record r = Decode(record, referenceYear);
+  std::vector<WorkbookCell> row(kColumns);
+  row[kColTime] = Stamp(r);
+  row[kColCheck] = Text(r.integrity == 0 ? "Ok" : "Bad");
+  row[kColMode] = Text(ModeText(r.state));
+  row[kColFault] = Text(FaultText(r.state));
+  row[kColState] = Number(r.state & ~rec::kUnitBattery8 & 0xFF, nullptr);
+  row[kColBattery] = Number(r.battery / 100.0, "0.00");
+  row[kColSensor1] = Text(r.type1->name);
+  row[kColState1] = Text(Channel1StateText(r.channels));
+  row[kColConc1] = ConcentrationCell(r.channel1);
+  row[kColOver1] = OverRange(r.channel1);
+  row[kColUnit1] = Text(r.type1->unit);
+  if (r.channel2Present) {
+    const SensorType& type2 = TypeOf(kChannel2Type);
+    row[kColSensor2] = Text(type2.name);
+    row[kColState2] = Text(Channel2StateText(r.channels));
+    row[kColConc2] = ConcentrationCell(r.channel2);
+    row[kColOver2] = OverRange(r.channel2);
+    row[kColUnit2] = Text(type2.unit);
+  }
+  row[kColTempState] = Text(TemperatureStateText(r.temperatureState));
+  if (r.temperatureState & rec::kTempPresent) {
+    const bool below = r.temperature & rec::kTemperatureBelowZero;
+    row[kColTemperature] = Number(below ? r.temperature - 256 : r.temperature, nullptr);
+  }
+  return row;
 }
 
 }  // namespace zhv

@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
+#include "platform/workbook.h"
 #include "protocol/storage_record.h"
 
 namespace zhv {
@@ -16,7 +18,8 @@ using StorageRecord = std::span<const std::uint8_t, rec::kSize>;
 // A record kept after its block is gone.
 using RecordBytes = std::array<std::uint8_t, rec::kSize>;
 
-enum class Layout { Spreadsheet, Readable };
+// The workbook holds its records in memory and is written whole when the read-out ends.
+enum class Layout { Spreadsheet, Readable, Workbook };
 
 // An empty line and the seventeen column names, written before a spreadsheet read-out.
 std::string SpreadsheetHeader();
@@ -26,5 +29,16 @@ std::string LayoutHeader(Layout layout);
 // Appends the record's text, CR LF line ends included. Years count from the
 // reference year of the last storage status.
 void AppendRecord(std::string& out, StorageRecord record, std::uint16_t referenceYear, Layout layout);
+
+// The workbook's record columns, and a record as typed cells under them: the
+// date and time as one date-time, numbers as numbers (the sign with the value,
+// the over-range mark beside it), states as their texts.
+const std::vector<std::string>& WorkbookColumns();
+std::vector<WorkbookCell> WorkbookRow(StorageRecord record, std::uint16_t referenceYear);
+// The workbook column of a channel's concentration (1 or 2), and whether the record has that channel.
+int WorkbookConcentrationColumn(int channel);
+bool HasSecondChannel(StorageRecord record);
+// A channel's sensor and unit as the record names them: "CO элхим, мг/м3".
+std::string ChannelName(StorageRecord record, int channel);
 
 }  // namespace zhv
