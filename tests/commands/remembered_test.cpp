@@ -83,7 +83,7 @@ TEST_F(RememberedTest, UntrustworthyValuesLeaveTheDefaults) {
   const std::pair<const char*, const char*> junk[] = {
       {"readout/file", "a\nb"},      {"readout/count", "12a"},          {"readout/count", "123456"},
       {"readout/count", ""},         {"readout/address", "0x800B000"}, {"readout/address", "123456789"},
-      {"readout/layout", "2"},       {"readout/layout", "-1"},         {"readout/mode", "1 "},
+      {"readout/layout", "3"},       {"readout/layout", "-1"},         {"readout/mode", "1 "},
       {"readout/mode", "3"},         {"trace/quiet-during-readout", "yes"}, {"port/reopen-at-start", "2"},
       {"window/tab", "6"},           {"window/x", "abc"},               {"window/y", "99999999999"},
   };
