@@ -11,7 +11,7 @@ Tool::Tool(Platform platform)
       exchange(link, display, commands, readOut),
       display(f, link, exchange.poll, exchange.jobs),
       commands(f, exchange, display.state, p.locale, p.clock, p.dialogs),
-      readOut(f, exchange, commands.lock, commands.clock, p.file, p.saveDialog, p.workbooks, p.clock),
+      readOut(f, exchange, commands.lock, commands.clock, p),
       settings(f, exchange, commands, link, p.dialogs, p.textFiles, p.settingsWindow, p.clock) {
   link.Observe(trace);
   link.Observe(log);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -287,6 +288,10 @@ class TextFiles : public ITextFiles {
     disk[name] = text;
     return true;
   }
+  // What is on the fake disk is text already: the decoding is the real one's.
+  bool LoadWindows1251(const std::string& name, std::string& text, std::string& error) override {
+    return Load(name, text, error);
+  }
 
  private:
   static bool Refuse(std::string& error) {
@@ -308,19 +313,52 @@ class SettingsWindow : public ISettingsWindow {
   void SetStopHandler(std::function<void()> s) override { stop = std::move(s); }
 };
 
-// Workbooks kept in memory by name; `failWith` makes the next writes fail with that reason.
+// Workbooks kept in memory by name; writes under a name in `refusing` fail with its reason.
 class WorkbookFiles : public IWorkbookFiles {
  public:
   std::map<std::string, Workbook> written;
-  std::string failWith;
+  std::map<std::string, std::string> refusing;
   bool Exists(const std::string& name) override { return written.count(name) != 0; }
   bool Write(const Workbook& book, const std::string& name, std::string& error) override {
-    if (!failWith.empty()) {
-      error = failWith;
+    if (const auto it = refusing.find(name); it != refusing.end()) {
+      error = it->second;
       return false;
     }
     written[name] = book;
     return true;
+  }
+  bool ReadNumbers(const std::string& name, const std::string& sheet, std::vector<std::vector<double>>& rows,
+                   std::string& error) override {
+    const auto book = written.find(name);
+    if (book == written.end()) return Refuse(error);
+    for (const WorkbookSheet& s : book->second.sheets) {
+      if (s.name != sheet) continue;
+      rows.clear();
+      if (!s.header.empty()) rows.emplace_back(s.header.size(), NAN);
+      for (const auto& cells : s.rows) {
+        std::vector<double>& numbers = rows.emplace_back();
+        for (const WorkbookCell& c : cells) numbers.push_back(c.kind == WorkbookCell::Kind::Number ? c.number : NAN);
+      }
+      return true;
+    }
+    return Refuse(error);
+  }
+
+ private:
+  static bool Refuse(std::string& error) {
+    error = "в книге нет листа";
+    return false;
+  }
+};
+
+// The records viewer as what it was last shown with.
+class RecordsWindow : public IRecordsWindow {
+ public:
+  int shows = 0;
+  RecordsView view;
+  void Show(const RecordsView& v) override {
+    ++shows;
+    view = v;
   }
 };
 
@@ -338,12 +376,13 @@ struct Services {
   TextFiles textFiles;
   SettingsWindow settingsWindow;
   WorkbookFiles workbooks;
+  RecordsWindow recordsWindow;
   Platform platform() { return platform(port); }
   // The same services around another port (the simulated unit's, a real one).
   Platform platform(ISerialPort& serial) { return platform(serial, file, saveDialog); }
   // And around a real export file and save dialog too.
   Platform platform(ISerialPort& serial, IExportFile& exportFile, ISaveDialog& dialog) {
-    return Platform{serial, ports, locale, clock, pump, exportFile, dialog, log, dialogs, textFiles, settingsWindow, workbooks};
+    return Platform{serial, ports, locale, clock, pump, exportFile, dialog, log, dialogs, textFiles, settingsWindow, workbooks, recordsWindow};
   }
 };
 

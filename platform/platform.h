@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/records_window.h"
 #include "platform/workbook.h"
 
 namespace zhv {
@@ -183,6 +184,8 @@ class ITextFiles {
   virtual bool Load(const std::string& name, std::string& text, std::string& error) = 0;
   // Replaces the file with `text`, which is all there or not at all; false with the reason.
   virtual bool Save(const std::string& name, const std::string& text, std::string& error) = 0;
+  // A file written in Windows-1251 (an export file), as UTF-8; false with the reason.
+  virtual bool LoadWindows1251(const std::string& name, std::string& text, std::string& error) = 0;
 };
 
 // A window beside the main one that lists a unit's settings against a file's,
@@ -228,6 +231,7 @@ struct Platform {
   ITextFiles& textFiles;
   ISettingsWindow& settingsWindow;
   IWorkbookFiles& workbooks;
+  IRecordsWindow& recordsWindow;
 };
 
 }  // namespace zhv

@@ -15,6 +15,9 @@ class QtTextFiles : public ITextFiles {
 
   bool Load(const std::string& name, std::string& text, std::string& error) override;
   bool Save(const std::string& name, const std::string& text, std::string& error) override;
+  // Export files are larger: a full buffer in the spreadsheet layout is about 0.8 MB per read-out.
+  static constexpr qint64 kMaxExportBytes = 64 << 20;
+  bool LoadWindows1251(const std::string& name, std::string& text, std::string& error) override;
 };
 
 }  // namespace zhv

@@ -21,6 +21,7 @@ struct WorkbookSheet {
   std::vector<std::string> header;  // the first row: frozen and filtered when not empty
   std::vector<std::vector<WorkbookCell>> rows;
   std::vector<double> widths;  // of the first columns, in characters
+  bool hidden = false;          // data for the program, not for the reader
 };
 
 // A line chart on its own sheet: one column of a sheet against another's date-times.
@@ -45,6 +46,11 @@ class IWorkbookFiles {
   // Writes the workbook under a temporary name beside `name`, then renames it,
   // so `name` holds either the whole workbook or what it held before; false with the reason.
   virtual bool Write(const Workbook& book, const std::string& name, std::string& error) = 0;
+  // The numbers of the sheet called `sheet`, row by row from its first row, a
+  // cell that holds no number NaN; false with the reason when the file is no
+  // workbook or has no such sheet.
+  virtual bool ReadNumbers(const std::string& name, const std::string& sheet, std::vector<std::vector<double>>& rows,
+                           std::string& error) = 0;
 };
 
 }  // namespace zhv

@@ -1,8 +1,11 @@
 #include "platform/xlsx_workbook.h"
 
+#include <unzip.h>
 #include <xlsxwriter.h>
 
 #include <cerrno>
+#include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -43,6 +46,7 @@ class Writer {
   lxw_error Sheet(const WorkbookSheet& s) {
     lxw_worksheet* ws = workbook_add_worksheet(wb_, s.name.c_str());
     if (!ws) return LXW_ERROR_WORKSHEET_INDEX_OUT_OF_RANGE;
+    if (s.hidden) worksheet_hide(ws);
     for (std::size_t c = 0; c < s.widths.size(); ++c)
       worksheet_set_column(ws, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c), s.widths[c], nullptr);
     lxw_row_t row = 0;
@@ -102,6 +106,83 @@ class Writer {
   std::map<std::string, lxw_format*> formats_;
 };
 
+// A workbook is a zip of XML parts; these read the few a sheet's numbers need.
+class Parts {
+ public:
+  explicit Parts(const std::string& name) : zip_(unzOpen64(name.c_str())) {}
+  ~Parts() {
+    if (zip_) unzClose(zip_);
+  }
+  Parts(const Parts&) = delete;
+  Parts& operator=(const Parts&) = delete;
+  bool IsOpen() const { return zip_ != nullptr; }
+
+  // The part's text; false when the zip has no such part or it will not inflate.
+  bool Read(const std::string& part, std::string& text) {
+    if (unzLocateFile(zip_, part.c_str(), 1) != UNZ_OK) return false;
+    unz_file_info64 info{};
+    if (unzGetCurrentFileInfo64(zip_, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) return false;
+    // A full buffer's sheet is a few megabytes; anything far beyond is no workbook of ours.
+    if (info.uncompressed_size > kMaxPart || unzOpenCurrentFile(zip_) != UNZ_OK) return false;
+    text.resize(static_cast<std::size_t>(info.uncompressed_size));
+    const int got = text.empty() ? 0 : unzReadCurrentFile(zip_, text.data(), static_cast<unsigned>(text.size()));
+    const bool whole = unzCloseCurrentFile(zip_) == UNZ_OK && got == static_cast<int>(text.size());
+    return whole;
+  }
+
+ private:
+  static constexpr std::uint64_t kMaxPart = 256u << 20;
+  unzFile zip_;
+};
+
+// The value of attribute `name` in the tag that starts at `tag`, entities left as they are.
+std::string Attribute(std::string_view tag, std::string_view name) {
+  for (std::size_t at = tag.find(name); at != std::string_view::npos; at = tag.find(name, at + 1)) {
+    const char before = at ? tag[at - 1] : ' ';
+    const std::size_t eq = at + name.size();
+    if ((before == ' ' || before == ':') && eq + 1 < tag.size() && tag[eq] == '=' && (tag[eq + 1] == '"' || tag[eq + 1] == '\'')) {
+      const std::size_t end = tag.find(tag[eq + 1], eq + 2);
+      if (end != std::string_view::npos) return std::string(tag.substr(eq + 2, end - eq - 2));
+    }
+  }
+  return {};
+}
+
+// Each start tag `<name ...>` of the text, in order.
+template <typename F>
+void EachTag(std::string_view xml, std::string_view name, F&& f) {
+  const std::string open = "<" + std::string(name);
+  for (std::size_t at = xml.find(open); at != std::string_view::npos; at = xml.find(open, at + 1)) {
+    const std::size_t next = at + open.size();
+    if (next >= xml.size() || (xml[next] != ' ' && xml[next] != '>' && xml[next] != '/')) continue;
+    const std::size_t end = xml.find('>', at);
+    if (end == std::string_view::npos) return;
+    f(xml.substr(at, end + 1 - at), end + 1);
+  }
+}
+
+std::string EscapedXml(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+// "BC12" → column 54 (from 0); -1 when it is no cell reference.
+int ColumnOf(std::string_view ref) {
+  int column = 0;
+  std::size_t k = 0;
+  for (; k < ref.size() && ref[k] >= 'A' && ref[k] <= 'Z' && k < 3; ++k) column = column * 26 + (ref[k] - 'A' + 1);
+  return k == 0 ? -1 : column - 1;
+}
+
 }  // namespace
 
 bool XlsxWorkbookFiles::Exists(const std::string& name) {
@@ -139,6 +220,61 @@ bool XlsxWorkbookFiles::Write(const Workbook& book, const std::string& name, std
     ::unlink(part.c_str());
     return false;
   }
+  return true;
+}
+
+}  // namespace zhv
+
+namespace zhv {
+
+bool XlsxWorkbookFiles::ReadNumbers(const std::string& name, const std::string& sheet,
+                                    std::vector<std::vector<double>>& rows, std::string& error) {
+  Parts parts(name);
+  if (!parts.IsOpen()) {
+    error = "файл не открывается как книга Excel (.xlsx)";
+    return false;
+  }
+  std::string book, rels, xml;
+  if (!parts.Read("xl/workbook.xml", book) || !parts.Read("xl/_rels/workbook.xml.rels", rels)) {
+    error = "в файле нет книги Excel";
+    return false;
+  }
+  // The sheet's name leads to its relation, and that to the part holding its cells.
+  std::string id, target;
+  const std::string wanted = EscapedXml(sheet);
+  EachTag(book, "sheet", [&](std::string_view tag, std::size_t) {
+    if (id.empty() && Attribute(tag, "name") == wanted) id = Attribute(tag, "id");
+  });
+  EachTag(rels, "Relationship", [&](std::string_view tag, std::size_t) {
+    if (target.empty() && !id.empty() && Attribute(tag, "Id") == id) target = Attribute(tag, "Target");
+  });
+  if (target.empty()) {
+    error = "в книге нет листа «" + sheet + "»";
+    return false;
+  }
+  if (!parts.Read(target.front() == '/' ? target.substr(1) : "xl/" + target, xml)) {
+    error = "лист «" + sheet + "» не читается";
+    return false;
+  }
+  rows.clear();
+  EachTag(xml, "c", [&](std::string_view tag, std::size_t after) {
+    const std::string ref = Attribute(tag, "r");
+    const int column = ColumnOf(ref);
+    const std::size_t digits = ref.find_first_of("0123456789");
+    const long row = digits == std::string::npos ? 0 : std::strtol(ref.c_str() + digits, nullptr, 10);
+    if (column < 0 || row < 1 || row > (1 << 20)) return;
+    // Only a number counts: shared strings, inline strings, booleans and errors have a type.
+    const std::string type = Attribute(tag, "t");
+    double value = NAN;
+    const std::string_view rest = std::string_view(xml).substr(after);
+    if ((type.empty() || type == "n") && tag.back() != '/' && rest.rfind("<v>", 0) == 0) {
+      value = std::strtod(std::string(rest.substr(3, rest.find('<', 3) - 3)).c_str(), nullptr);
+    }
+    if (rows.size() < static_cast<std::size_t>(row)) rows.resize(static_cast<std::size_t>(row));
+    std::vector<double>& cells = rows[static_cast<std::size_t>(row - 1)];
+    if (cells.size() <= static_cast<std::size_t>(column)) cells.resize(static_cast<std::size_t>(column) + 1, NAN);
+    cells[static_cast<std::size_t>(column)] = value;
+  });
   return true;
 }
 

@@ -1,4 +1,5 @@
-// The workbook written with libxlsxwriter; renamed into place once whole.
+// The workbook written with libxlsxwriter and renamed into place once whole;
+// read back with minizip, as far as the numbers of one sheet.
 #pragma once
 
 #include "platform/workbook.h"
@@ -9,6 +10,8 @@ class XlsxWorkbookFiles : public IWorkbookFiles {
  public:
   bool Exists(const std::string& name) override;
   bool Write(const Workbook& book, const std::string& name, std::string& error) override;
+  bool ReadNumbers(const std::string& name, const std::string& sheet, std::vector<std::vector<double>>& rows,
+                   std::string& error) override;
 };
 
 }  // namespace zhv

@@ -7,8 +7,10 @@ namespace zhv {
 namespace {
 
 constexpr const char* kCannotOpen = "Невозможно открыть/создать файл";
-constexpr const char* kNoWorkbookAppend = "Книга Excel не дополняется: файл оставлен как есть, выберите «перезапись» или новый файл";
+constexpr const char* kNoWorkbookAppend = "Книга Excel не дополняется (";
+constexpr const char* kKeptAsItIs = "): файл оставлен как есть, выберите «перезапись» или новый файл";
 constexpr const char* kWorkbookFailed = "Книга Excel не записана (";
+constexpr const char* kWorkbookFilter = "Книга Excel (*.xlsx)";
 
 // How a read-out ended, in full, and briefly where a note must follow in the one-line panel.
 struct Ending {
@@ -29,13 +31,20 @@ constexpr const char* kMayComeAgain = "; последние могут прий�
 
 bool ExportFile::Open(const std::string& name, bool append, Layout layout) {
   fragmentLeft_ = false;
+  records_.clear();
+  earlier_ = 0;
   if (layout == Layout::Workbook) {
-    // Appending would have to read the workbook back: it is refused, and the file kept.
-    if (append && workbooks_.Exists(name)) {
-      f_.Panel1030.SetText(kNoWorkbookAppend);
+    // The new records follow the ones already there, which only a workbook of ours gives back.
+    std::vector<std::vector<double>> rows;
+    std::string error;
+    if (append && workbooks_.Exists(name) &&
+        !(workbooks_.ReadNumbers(name, kRecordsDataSheet, rows, error) && RecordsFromWorkbook(rows, records_, error))) {
+      records_.clear();
+      f_.Panel1030.SetText(kNoWorkbookAppend + error + kKeptAsItIs);
       f_.Panel1030.SetColour(clr::Red);
       return false;
     }
+    earlier_ = records_.size();
     workbookName_ = name;
     return true;
   }
@@ -59,7 +68,6 @@ bool ExportFile::WriteWhole(const std::string& text) {
 
 bool ExportFile::Start(Layout layout) {
   layout_ = layout;
-  records_.clear();
   const std::string header = LayoutHeader(layout);
   if (!header.empty() && !WriteWhole(header)) {
     Close(ReadOutEnd::WriteFailed, false);
@@ -86,18 +94,35 @@ BlockWritten ExportFile::WriteBlock(std::span<const std::uint8_t> block, std::in
         break;
       }
     }
-    RecordBytes& kept = records_.emplace_back();
-    std::copy_n(record, rec::kSize, kept.begin());
+    KeptRecord& kept = records_.emplace_back();
+    std::copy_n(record, rec::kSize, kept.bytes.begin());
+    kept.referenceYear = referenceYear_;
     ++written.records;
   }
   return written;
+}
+
+bool ExportFile::WriteWorkbook(std::string& error) {
+  // The unit may have freed these records already: they are not given up on one failed write.
+  const Workbook book = BuildWorkbook(records_, unit, clock_.Now());
+  const std::string chosen = workbookName_;
+  while (!workbooks_.Write(book, workbookName_, error)) {
+    if (!dialogs_.Ask(kWorkbookFailed + error + "). Записей в памяти: " + std::to_string(RecordsWritten()) +
+                          ". Сохранить их в другой файл?", true) ||
+        !dialogs_.ChooseFileToSave(workbookName_, kWorkbookFilter)) {
+      return false;
+    }
+  }
+  // The file field says where the records are now.
+  if (workbookName_ != chosen) f_.Edit10310.SetText(workbookName_);
+  return true;
 }
 
 void ExportFile::Close(ReadOutEnd how, bool mayComeAgain) {
   if (layout_ == Layout::Workbook) {
     // Whatever ended the read-out, the records received go into the workbook.
     std::string error;
-    if (!workbooks_.Write(BuildWorkbook(records_, referenceYear_, unit, clock_.Now()), workbookName_, error)) {
+    if (!WriteWorkbook(error)) {
       f_.Panel1030.SetText(kWorkbookFailed + error + "), записей в памяти: " + std::to_string(RecordsWritten()));
       f_.Panel1030.SetColour(clr::Red);
       return;
@@ -116,6 +141,7 @@ void ExportFile::Close(ReadOutEnd how, bool mayComeAgain) {
   const char* note = fragmentLeft_ ? kFragmentLeft : mayComeAgain ? kMayComeAgain : nullptr;
   std::string shown = (note ? ending->brief : ending->full) + std::to_string(RecordsWritten());
   if (note) shown += note;
+  if (earlier_ > 0) shown += "; книга дополнена, в ней записей: " + std::to_string(records_.size());
   f_.Panel1030.SetText(shown);
   f_.Panel1030.SetColour(ending->colour);
 }

@@ -18,12 +18,14 @@ namespace zhv {
 
 class ExportFile {
  public:
-  ExportFile(TForm1& f, IExportFile& file, IWorkbookFiles& workbooks, IClock& clock, const std::uint16_t& referenceYear)
-      : f_(f), file_(file), workbooks_(workbooks), clock_(clock), referenceYear_(referenceYear) {}
+  ExportFile(TForm1& f, IExportFile& file, IWorkbookFiles& workbooks, IDialogs& dialogs, IClock& clock,
+             const std::uint16_t& referenceYear)
+      : f_(f), file_(file), workbooks_(workbooks), dialogs_(dialogs), clock_(clock), referenceYear_(referenceYear) {}
 
   // At its end (created when it is not there), or created or emptied; false,
   // with the reason shown, when that cannot be done. A workbook is only written
-  // at the close; one that exists is not appended to but refused, and kept.
+  // at the close; appending to one reads its records back first, and one this
+  // tool did not write is refused and kept.
   bool Open(const std::string& name, bool append, Layout layout = Layout::Spreadsheet);
   // Starts the count of records written and writes what the layout puts before
   // them (the spreadsheet's empty line and header); false, with the reason shown
@@ -37,10 +39,10 @@ class ExportFile {
   // disk that the unit may not have freed.
   void Close(ReadOutEnd how, bool mayComeAgain);
 
-  // Whole records on disk from the running or last read-out.
-  std::int32_t RecordsWritten() const { return static_cast<std::int32_t>(records_.size()); }
+  // Whole records on disk (for a workbook: in hand) from the running or last read-out.
+  std::int32_t RecordsWritten() const { return static_cast<std::int32_t>(records_.size() - earlier_); }
   // Those records as the unit sent them, in order; kept until the next start.
-  const std::vector<RecordBytes>& Records() const { return records_; }
+  std::span<const KeptRecord> Records() const { return std::span(records_).subspan(earlier_); }
   Layout CurrentLayout() const { return layout_; }
   // What the workbook's unit sheet says; set before the start.
   WorkbookUnit unit;
@@ -52,11 +54,17 @@ class ExportFile {
   TForm1& f_;
   IExportFile& file_;
   IWorkbookFiles& workbooks_;
+  IDialogs& dialogs_;
   IClock& clock_;
   std::string workbookName_;
   const std::uint16_t& referenceYear_;  // of the last storage status: records date themselves by it
   Layout layout_ = Layout::Spreadsheet;
-  std::vector<RecordBytes> records_;
+  // Writes the workbook; when that fails, offers another name until it is
+  // written or the operator gives up. False when it was not written.
+  bool WriteWorkbook(std::string& error);
+
+  std::vector<KeptRecord> records_;  // a workbook's earlier records first, then this read-out's
+  std::size_t earlier_ = 0;
   std::int64_t wholeSize_ = -1;  // bytes on disk up to the end of the last whole record
   bool fragmentLeft_ = false;    // a failed write could not be cut back
 };

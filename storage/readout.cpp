@@ -71,7 +71,10 @@ std::string ProgressText(std::int32_t written, std::int32_t total, std::int64_t 
   return text;
 }
 
-void ReadOut::Bind() { BindClicks<ReadOut>(f_, *this, kClicks); }
+void ReadOut::Bind() {
+  BindClicks<ReadOut>(f_, *this, kClicks);
+  viewer.Bind();
+}
 
 void ReadOut::ChooseFile() {
   overwrite = f_.RadioButton103112.Checked();
@@ -195,6 +198,7 @@ void ReadOut::CloseReadOut(ReadOutEnd how) {
 
 void ReadOut::ReadOutOver() {
   SetFileButtons(true);
+  viewer.ReadOutOver();
   f_.Button1033.SetEnabled(false);
   noticeMs_ = 0;
 }

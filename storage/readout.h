@@ -12,6 +12,7 @@
 #include "exchange/exchange.h"
 #include "platform/platform.h"
 #include "storage/export.h"
+#include "storage/viewer.h"
 #include "ui/window_model.h"
 
 namespace zhv {
@@ -22,9 +23,14 @@ std::string ProgressText(std::int32_t written, std::int32_t total, std::int64_t 
 
 class ReadOut : public StorageEvents {
  public:
-  ReadOut(TForm1& f, Exchange& ex, EditingLock& lock, Clock& clock, IExportFile& file, ISaveDialog& dialog,
-          IWorkbookFiles& workbooks, IClock& wallClock)
-      : exportFile(f, file, workbooks, wallClock, ex.jobs.referenceYear), f_(f), ex_(ex), lock_(lock), clock_(clock), dialog_(dialog) {}
+  ReadOut(TForm1& f, Exchange& ex, EditingLock& lock, Clock& clock, const Platform& p)
+      : exportFile(f, p.file, p.workbooks, p.dialogs, p.clock, ex.jobs.referenceYear),
+        viewer(f, exportFile, p.dialogs, p.textFiles, p.workbooks, p.recordsWindow),
+        f_(f),
+        ex_(ex),
+        lock_(lock),
+        clock_(clock),
+        dialog_(p.saveDialog) {}
 
   // Binds the five buttons of the group "Чтение модуля накопления".
   void Bind();
@@ -57,6 +63,7 @@ class ReadOut : public StorageEvents {
   void ReadOutOver() override;
 
   ExportFile exportFile;
+  RecordsViewer viewer;
   // The open mode chosen with "Открыть/Создать" holds until the next press,
   // whatever the radio buttons show meanwhile.
   bool overwrite = false;

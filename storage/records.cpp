@@ -267,6 +267,135 @@ void AppendReadable(std::string& out, const Record& r) {
 
 }  // namespace
 
+namespace {
+
+// The fields of a line, without the empty one after its last separator.
+std::vector<std::string_view> Fields(std::string_view line) {
+  std::vector<std::string_view> fields;
+  while (!line.empty()) {
+    const std::size_t end = line.find(';');
+    fields.push_back(line.substr(0, end));
+    if (end == std::string_view::npos) break;
+    line.remove_prefix(end + 1);
+  }
+  return fields;
+}
+
+// Decimal digits with at most one point; the digits as one number, and how many follow the point.
+bool Digits(std::string_view text, std::int32_t& value, int& decimals) {
+  value = 0;
+  decimals = -1;
+  int digits = 0;
+  for (char c : text) {
+    if (c == '.' && decimals < 0) {
+      decimals = 0;
+    } else if (c >= '0' && c <= '9' && digits < 6) {
+      value = value * 10 + (c - '0');
+      ++digits;
+      if (decimals >= 0) ++decimals;
+    } else {
+      return false;
+    }
+  }
+  decimals = std::max(decimals, 0);
+  return digits > 0;
+}
+
+bool Whole(std::string_view text, std::int32_t& value, std::int32_t most) {
+  int decimals = 0;
+  return Digits(text, value, decimals) && decimals == 0 && value <= most;
+}
+
+// "dd<sep>mm<sep>yy": the three numbers.
+bool Triple(std::string_view text, char sep, std::int32_t (&parts)[3]) {
+  for (int k = 0; k < 3; ++k) {
+    const std::size_t end = k < 2 ? text.find(sep) : text.size();
+    if (end == std::string_view::npos || !Whole(text.substr(0, end), parts[k], 999)) return false;
+    text.remove_prefix(k < 2 ? end + 1 : end);
+  }
+  return true;
+}
+
+bool SensorCode(std::string_view name, std::uint8_t& code) {
+  for (const SensorType& type : kSensorTypes)
+    if (name == type.name) return code = type.code, true;
+  // A code the table does not know was written under this name.
+  return name == kUnknownType.name && (code = rec::kKindMask, true);
+}
+
+// A sign cell and a value cell back to the concentration word and its decimals.
+bool ConcentrationWord(std::string_view sign, std::string_view text, std::uint16_t& word, int& decimals) {
+  std::int32_t value = 0;
+  if (sign.size() != 1 || !Digits(text, value, decimals) || decimals > 3) return false;
+  switch (sign[0]) {
+    case '-':
+      if (value < 1 || value > rec::kConcNegativeBase) return false;
+      word = static_cast<std::uint16_t>(rec::kConcNegative | ((rec::kConcNegativeBase - value) & rec::kConcValueMask));
+      return true;
+    case '>':
+    case ' ':
+      if (value > rec::kConcValueMask) return false;
+      word = static_cast<std::uint16_t>((sign[0] == '>' ? rec::kConcOverRange : 0) | value);
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+bool ParseSpreadsheetLine(std::string_view line, KeptRecord& record) {
+  using namespace rec;
+  if (line.size() >= 2 && line.substr(line.size() - 2) == kEol) line.remove_suffix(2);
+  const std::vector<std::string_view> f = Fields(line);
+  if (f.size() != 17 || f[0].empty() || f[0].size() > 2) return false;
+  RecordBytes& b = record.bytes;
+  b = {};
+  std::int32_t integrity = 0, date[3], time[3], state = 0, battery = 0, states1 = 0, states2 = 0, tempStates = 0,
+               temperature = 0;
+  int decimals = 0, decimals2 = 0;
+  for (char c : f[0]) {
+    const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+    if (digit < 0) return false;
+    integrity = integrity * 16 + digit;
+  }
+  std::uint16_t conc1 = 0, conc2 = 0;
+  std::uint8_t kind1 = 0, kind2 = 0;
+  if (!Triple(f[1], '/', date) || !Triple(f[2], ':', time) || !Whole(f[3], state, 0xFE) || (state & kUnitBattery8) ||
+      !Digits(f[4], battery, decimals) || decimals != 2 || battery > 511 || !SensorCode(f[5], kind1) ||
+      !Whole(f[6], states1, kCh1States) || !ConcentrationWord(f[7], f[8], conc1, decimals) ||
+      !Whole(f[15], tempStates, kTempStates) || f[16].size() < 2 || (f[16][0] != '+' && f[16][0] != '-') ||
+      !Whole(f[16].substr(1), temperature, f[16][0] == '-' ? 128 : 127)) {
+    return false;
+  }
+  const bool second = f[10] != kNoChannel;
+  if (second && (!SensorCode(f[10], kind2) || kind2 != kChannel2Type || !Whole(f[11], states2, kCh2States >> kCh2Shift) ||
+                 !ConcentrationWord(f[12], f[13], conc2, decimals2) || decimals2 != 0)) {
+    return false;
+  }
+  // The year field counts from the reference year's last two digits; pick a reference that holds the line's.
+  const std::int32_t year = date[2];
+  const std::int32_t base = std::clamp(year - 63, 0, 99);
+  if (year > 99 + 63 || date[0] > 31 || date[1] > 15 || time[0] > 31 || time[1] > 63 || time[2] > 63) return false;
+  record.referenceYear = static_cast<std::uint16_t>(2000 + base);
+  const std::uint32_t stamp = static_cast<std::uint32_t>(year - base) << 26 | static_cast<std::uint32_t>(date[1]) << 22 |
+                              static_cast<std::uint32_t>(date[0]) << 17 | static_cast<std::uint32_t>(time[0]) << 12 |
+                              static_cast<std::uint32_t>(time[1]) << 6 | static_cast<std::uint32_t>(time[2]);
+  b[kIntegrity] = static_cast<std::uint8_t>(integrity);
+  for (int k = 0; k < 4; ++k) b[kStamp + k] = static_cast<std::uint8_t>(stamp >> (8 * k));
+  b[kUnitState] = static_cast<std::uint8_t>(state | (battery > 255 ? kUnitBattery8 : 0));
+  b[kBattery] = static_cast<std::uint8_t>(battery & 0xFF);
+  b[kKind1] = static_cast<std::uint8_t>(kind1 | decimals << kDecimalsShift);
+  b[kChannels] = static_cast<std::uint8_t>(states1 | (second ? kCh2Present | states2 << kCh2Shift : 0));
+  b[kConc1] = static_cast<std::uint8_t>(conc1);
+  b[kConc1 + 1] = static_cast<std::uint8_t>(conc1 >> 8);
+  b[kConc2] = static_cast<std::uint8_t>(conc2);
+  b[kConc2 + 1] = static_cast<std::uint8_t>(conc2 >> 8);
+  b[kTempState] = static_cast<std::uint8_t>(tempStates);
+  b[kTemperature] = static_cast<std::uint8_t>(f[16][0] == '-' ? (256 - temperature) & 0xFF : temperature);
+  return true;
+}
+
 std::string SpreadsheetHeader() { return std::string(kEol) + kHeader + kEol; }
 
 std::string LayoutHeader(Layout layout) { return layout == Layout::Spreadsheet ? SpreadsheetHeader() : std::string(); }

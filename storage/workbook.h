@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -21,7 +22,15 @@ struct WorkbookUnit {
   std::string readMode;
 };
 
-Workbook BuildWorkbook(const std::vector<RecordBytes>& records, std::uint16_t referenceYear, const WorkbookUnit& unit,
-                       const LocalDateTime& exported);
+// The sheet that keeps the records as the unit sent them, hidden: a workbook
+// this tool wrote can be read back whole, to append to it or to view it.
+inline constexpr const char* kRecordsDataSheet = "Данные";
+
+Workbook BuildWorkbook(std::span<const KeptRecord> records, const WorkbookUnit& unit, const LocalDateTime& exported);
+
+// The records of a workbook from the numbers of its data sheet; false with the
+// reason (naming the row) when the sheet is not this tool's or is damaged.
+bool RecordsFromWorkbook(const std::vector<std::vector<double>>& rows, std::vector<KeptRecord>& records,
+                         std::string& error);
 
 }  // namespace zhv

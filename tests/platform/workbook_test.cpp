@@ -54,16 +54,17 @@ RecordBytes Record(std::uint32_t stamp, std::uint8_t state, std::uint8_t kind1, 
 constexpr std::uint32_t kNoon = 3u << 26 | 3u << 22 | 15u << 17 | 12u << 12;
 
 TEST(Workbook, CellsAndSheetsReadBack) {
-  const std::vector<RecordBytes> records = {
+  const std::vector<KeptRecord> records = {
       // Row 2: CH4 with one decimal, 2.5, battery 3.60 V (bit 8 set), second channel CO -3, temperature -5.
-      Record(kNoon, rec::kUnitOperating | rec::kUnitBattery8, 1 | 1 << 6, rec::kCh2Present | rec::kCh1Above1, 25,
-             rec::kConcNegative | (16384 - 3), rec::kTempPresent, 256 - 5),
+      {Record(kNoon, rec::kUnitOperating | rec::kUnitBattery8, 1 | 1 << 6, rec::kCh2Present | rec::kCh1Above1, 25,
+              rec::kConcNegative | (16384 - 3), rec::kTempPresent, 256 - 5),
+       2021},
       // Row 3: over the range, on battery, month 13: no date a cell could claim.
-      Record(3u << 26 | 13u << 22 | 1u << 17, rec::kUnitOnBattery, 5, 0, rec::kConcOverRange | 100, 0, 0, 0),
+      {Record(3u << 26 | 13u << 22 | 1u << 17, rec::kUnitOnBattery, 5, 0, rec::kConcOverRange | 100, 0, 0, 0), 2021},
   };
   const std::string name = (std::filesystem::temp_directory_path() / "zhv-workbook-test.xlsx").string();
   std::string error;
-  ASSERT_TRUE(XlsxWorkbookFiles().Write(BuildWorkbook(records, 2021, {"11h", "Найден блок", "1.30", "0A0B", "весь буфер"},
+  ASSERT_TRUE(XlsxWorkbookFiles().Write(BuildWorkbook(records, {"11h", "Найден блок", "1.30", "0A0B", "весь буфер"},
                                                       {2025, 1, 2, 3, 4, 5}),
                                         name, error))
       << error;
@@ -96,6 +97,15 @@ TEST(Workbook, CellsAndSheetsReadBack) {
   const std::string wb = Unzip(name, "xl/workbook.xml");
   EXPECT_NE(wb.find("name=\"Канал 2\""), std::string::npos) << wb;
   EXPECT_EQ(Unzip(name, "xl/charts/chart2.xml").find("'Записи'!$N$2:$N$3") != std::string::npos, true);
+
+  // The hidden data sheet gives the records back exactly, to append to or to view.
+  std::vector<std::vector<double>> rows;
+  std::vector<KeptRecord> back;
+  ASSERT_TRUE(XlsxWorkbookFiles().ReadNumbers(name, kRecordsDataSheet, rows, error)) << error;
+  ASSERT_TRUE(RecordsFromWorkbook(rows, back, error)) << error;
+  EXPECT_EQ(back, records);
+  EXPECT_FALSE(XlsxWorkbookFiles().ReadNumbers(name, "Лист1", rows, error));
+  EXPECT_FALSE(XlsxWorkbookFiles().ReadNumbers(name + ".none", kRecordsDataSheet, rows, error));
   std::filesystem::remove(name);
 }
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -139,6 +140,32 @@ TEST(Spreadsheet, RecordWithBothChannels) {
   EXPECT_EQ(Render(FullRecord(), Layout::Spreadsheet),
             "0;15/03/23;10:20:30;006;3.60;\u0421O2 опто  ;04; ;4.00;об.%;"
             "CO элхим  ;1;>;100;мг/м3;03;-10;\r\n");
+}
+
+// A line of the spreadsheet layout parses back to a record that renders to the
+// same line, whatever the bytes; lines that are no such record are refused.
+TEST(Spreadsheet, LinesParseBackToTheRecordTheyWereWrittenFrom) {
+  std::mt19937 random(2213);
+  for (int i = 0; i < 20000; ++i) {
+    KeptRecord r{};
+    for (auto& b : r.bytes) b = static_cast<std::uint8_t>(random());
+    if (i % 2) r.bytes[rec::kKind1] = static_cast<std::uint8_t>((r.bytes[rec::kKind1] & 0xC0) | (i / 2 % 31));
+    r.referenceYear = static_cast<std::uint16_t>(1990 + i % 150);
+    std::string line, again;
+    AppendRecord(line, StorageRecord(r.bytes), r.referenceYear, Layout::Spreadsheet);
+    KeptRecord back{};
+    ASSERT_TRUE(ParseSpreadsheetLine(line, back)) << line;
+    AppendRecord(again, StorageRecord(back.bytes), back.referenceYear, Layout::Spreadsheet);
+    ASSERT_EQ(again, line);
+  }
+  const std::string good = Render(FullRecord(), Layout::Spreadsheet);
+  for (const std::string& bad : {std::string(), good.substr(0, good.size() / 2), "FlCRC;" + good,
+                                 good.substr(0, 2) + "32" + good.substr(4),      // day 32
+                                 good.substr(0, 20) + "007" + good.substr(23),  // state with the battery's bit 8
+                                 good.substr(0, 40) + ";" + good.substr(40)}) {
+    KeptRecord back{};
+    EXPECT_FALSE(ParseSpreadsheetLine(bad, back)) << bad;
+  }
 }
 
 TEST(Readable, RecordWithBothChannels) {

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "storage/records.h"
+#include "storage/viewer.h"
+#include "storage/workbook.h"
 #include "tests/fixture.h"
 
 namespace zhv::test {
@@ -55,10 +57,13 @@ class SimJobs : public SimTest {
   }
 
   // Chooses a new file and starts a read-out in the given mode; true once it has ended.
-  bool ReadOut(Control& mode, Layout layout, int limit = 100000) {
+  bool ReadOut(Control& mode, Layout layout, int limit = 100000, bool append = false) {
     TForm1& f = t().f;
-    f.RadioButton103112.SetChecked(true);
-    (layout == Layout::Readable ? f.RadioButton103122 : f.RadioButton103121).SetChecked(true);
+    (append ? f.RadioButton103111 : f.RadioButton103112).SetChecked(true);
+    (layout == Layout::Readable   ? f.RadioButton103122
+     : layout == Layout::Workbook ? f.RadioButton103123
+                                  : f.RadioButton103121)
+        .SetChecked(true);
     s.saveDialog.answer = kFile;
     f.Button10310.Click();
     mode.SetChecked(true);
@@ -78,6 +83,57 @@ TEST_F(SimJobs, WholeBufferSequentiallyIntoTheSpreadsheetFreesTheBuffer) {
   EXPECT_EQ(unit.StoredRecords(), 0u);
   EXPECT_EQ(unit.BlocksServed(), 160);
   EXPECT_EQ(t().f.Panel1030.Text(), "Чтение завершено, записано записей: 1280");
+}
+
+// Two read-outs into one workbook: the second adds its records after the first's,
+// the hidden sheet keeps them byte for byte, and the viewer shows the last read-out.
+TEST_F(SimJobs, WorkbookIsAppendedToAndTheLastReadOutIsShown) {
+  ASSERT_NO_FATAL_FAILURE(StartStorage());
+  const auto records = Buffer(0, 80);
+  t().f.Edit10320.SetText("40");
+  ASSERT_TRUE(ReadOut(t().f.RadioButton10322, Layout::Workbook));
+  EXPECT_TRUE(t().f.Button1034.Enabled());
+  ASSERT_TRUE(ReadOut(t().f.RadioButton10322, Layout::Workbook, 100000, true));
+  EXPECT_EQ(t().f.Panel1030.Text(), "Чтение завершено, записано записей: 40; книга дополнена, в ней записей: 80");
+  std::vector<std::vector<double>> rows;
+  std::vector<KeptRecord> kept;
+  std::string error;
+  ASSERT_TRUE(s.workbooks.ReadNumbers(kFile, kRecordsDataSheet, rows, error) && RecordsFromWorkbook(rows, kept, error));
+  ASSERT_EQ(kept.size(), records.size());
+  for (std::size_t i = 0; i < kept.size(); ++i) EXPECT_EQ(kept[i], (KeptRecord{records[i], 2020})) << i;
+
+  t().f.Button1034.Click();
+  ASSERT_EQ(s.recordsWindow.view.rows.size(), 40u);
+  EXPECT_EQ(s.recordsWindow.view.rows[0].cells[0].text, BuildRecordsView(kept, "", "").rows[40].cells[0].text);
+
+  // A workbook this tool did not write is not appended to, and stays as it was.
+  s.workbooks.written[kFile] = Workbook{};
+  EXPECT_FALSE(ReadOut(t().f.RadioButton10322, Layout::Workbook, 100000, true));
+  EXPECT_EQ(t().f.Panel1030.Text(), "Книга Excel не дополняется (в книге нет листа): файл оставлен как есть, "
+                                    "выберите «перезапись» или новый файл");
+  EXPECT_TRUE(s.workbooks.written[kFile].sheets.empty());
+}
+
+// The unit has freed the records by the time the workbook is written: a failed
+// write offers another file, and giving up says how many are still in memory.
+TEST_F(SimJobs, WorkbookThatCannotBeWrittenIsOfferedAnotherFile) {
+  ASSERT_NO_FATAL_FAILURE(StartStorage());
+  s.workbooks.refusing = {{kFile, "нет места"}, {"/usb/unit.xlsx", "только чтение"}};
+  s.dialogs.answers = {true, true, false};
+  s.dialogs.fileToSave = "/usb/unit.xlsx";
+  t().f.Edit10320.SetText("16");
+  ASSERT_TRUE(ReadOut(t().f.RadioButton10322, Layout::Workbook));
+  ASSERT_EQ(s.dialogs.asked.size(), 3u);
+  EXPECT_EQ(s.dialogs.asked[1], "Книга Excel не записана (только чтение). Записей в памяти: 16. Сохранить их в другой файл?");
+  EXPECT_EQ(t().f.Panel1030.Text(), "Книга Excel не записана (только чтение), записей в памяти: 16");
+  EXPECT_EQ(unit.StoredRecords(), 1280u - 16);
+
+  s.workbooks.refusing.erase("/usb/unit.xlsx");
+  s.dialogs.answers = {true};
+  ASSERT_TRUE(ReadOut(t().f.RadioButton10322, Layout::Workbook));
+  EXPECT_EQ(s.workbooks.written.count("/usb/unit.xlsx"), 1u);
+  EXPECT_EQ(t().f.Edit10310.Text(), "/usb/unit.xlsx");
+  EXPECT_EQ(t().f.Panel1030.Text(), "Чтение завершено, записано записей: 16");
 }
 
 TEST_F(SimJobs, AddressedReadOutOfTheWholeBufferIntoReadableTextFreesNothing) {
