@@ -6,7 +6,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QScatterSeries>
+#include <QLineSeries>
 #include <QTableView>
 #include <cstring>
 #include <functional>

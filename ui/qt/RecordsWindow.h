@@ -18,7 +18,6 @@ class QLabel;
 class QLineSeries;
 class QPushButton;
 class QRubberBand;
-class QScatterSeries;
 class QTableView;
 class QValueAxis;
 
@@ -95,7 +94,7 @@ class RecordsPane : public QWidget {
   QTableView* Table() const { return table_; }
   RecordsChartView* ChartView() const { return chart_; }
   QDateTimeAxis* TimeAxis() const { return time_; }
-  QScatterSeries* SelectedMark() const { return selected_; }
+  QLineSeries* SelectedMark() const { return selected_; }
   // The time axis value of a record's time: the unit's clock as read, drawn as local time.
   static double AxisMs(double seconds);
 
@@ -116,9 +115,9 @@ class RecordsPane : public QWidget {
   QDateTimeAxis* time_;
   QValueAxis* values_;
   QLineSeries* lines_[2];
-  QScatterSeries* exceeded_;
-  QScatterSeries* faults_;
-  QScatterSeries* selected_;
+  QLineSeries* exceeded_;
+  QLineSeries* faults_;
+  QLineSeries* selected_;
   // Each drawable record's place on the time axis, by time: for the click's nearest record.
   std::vector<std::pair<double, int>> byTime_;
   double first_ = 0, last_ = 0;  // the whole period on the time axis
