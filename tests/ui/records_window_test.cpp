@@ -33,8 +33,8 @@ class RecordsWindowTest : public ::testing::Test {
  protected:
   RecordsWindowTest() { App(); }
   ~RecordsWindowTest() override { delete window.Window(); }
-  void Show(std::vector<RecordRow> rows, std::string caption = "Записи") {
-    window.Show({caption, "Из блока", {"№", "Текст", "Смесь"}, std::move(rows), "Канал 1", "Канал 2", "", false});
+  void Show(std::vector<RecordRow> rows, std::string caption = "Записи", std::string status = "") {
+    window.Show({caption, "Из блока", {"№", "Текст", "Смесь"}, std::move(rows), "Канал 1", "Канал 2", status, !status.empty()});
     QApplication::processEvents();
   }
   void ShowFive() {
@@ -156,12 +156,13 @@ TEST_F(RecordsWindowTest, SecondShowReplacesTheFirstInTheSameWindow) {
   RecordsPane* first = &Pane();
   Tick("E");
   Pane().SelectRecord(1);
-  Show({Row(0, "x", {"1", 1}, 3, ""), Row(1, "y", {"2", 2}, 4, "e")}, "Файл");
+  Show({Row(0, "x", {"1", 1}, 3, ""), Row(1, "y", {"2", 2}, 4, "e")}, "Файл", "Строка 3 не прочитана");
   ASSERT_EQ(window.Window(), first);
   EXPECT_EQ(Pane().windowTitle(), "Файл");
   EXPECT_EQ(Shown(), std::vector<std::string>{"2"}) << "the operator's filter stays";
   EXPECT_EQ(Get<QLabel>("RecordsShown")->text(), QString::fromUtf8("Показано 1 из 2"));
   EXPECT_EQ(Pane().SelectedRecord(), -1);
+  EXPECT_EQ(Get<QLabel>("RecordsStatus")->palette().color(QPalette::Window), QColor(Qt::red));
   EXPECT_EQ(Pane().SelectedMark()->count(), 0);
   EXPECT_EQ(InSight(), (std::pair<double, double>{0, 1})) << "the new period in sight";
 }
