@@ -21,6 +21,7 @@
 #include "ui/qt/Dialogs.h"
 #include "ui/qt/FormView.h"
 #include "ui/qt/SaveDialog.h"
+#include "ui/qt/RecordsWindow.h"
 #include "ui/qt/SettingsWindow.h"
 
 namespace {
@@ -96,13 +97,15 @@ int main(int argc, char* argv[]) {
   zhv::QtTextFiles textFiles;
   zhv::QtSettingsWindow settingsWindow;
   zhv::XlsxWorkbookFiles workbooks;
+  zhv::QtRecordsWindow recordsWindow;
   zhv::Tool tool(zhv::Platform{serial, ports, locale, clock, pump, file, saveDialog, log, dialogs, textFiles,
-                               settingsWindow, workbooks});
+                               settingsWindow, workbooks, recordsWindow});
   zhv::QtSettings settings;
   zhv::Remembered remembered(tool, settings);
 
   zhv::FormView view(tool.f);
   settingsWindow.SetOwner(&view);
+  recordsWindow.SetOwner(&view);
   // Told to end by a signal, the tool asks nobody: a read-out is stopped, then it closes.
   bool signalled = false;
   view.onClose = [&] {
