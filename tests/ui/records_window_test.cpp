@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QLineSeries>
 #include <QTableView>
+#include <QValueAxis>
 #include <cstring>
 #include <functional>
 
@@ -149,6 +150,14 @@ TEST_F(RecordsWindowTest, WheelAndBandZoomTimeWithinThePeriod) {
     EXPECT_NEAR(from, c.from, 0.1) << c.what;
     EXPECT_NEAR(to, c.to, 0.1) << c.what;
   }
+  // The value axis follows the zoom: a spike out of sight no longer flattens the rest.
+  Show({Row(0, "a", {}, 5000, ""), Row(1, "b", {}, 5, ""), Row(2, "c", {}, 6, ""), Row(3, "d", {}, 7, "")});
+  const auto* values = qobject_cast<QValueAxis*>(Pane().ChartView()->chart()->axes(Qt::Vertical).value(0));
+  ASSERT_NE(values, nullptr);
+  Pane().ZoomTo(RecordsPane::AxisMs(kStart + 60), RecordsPane::AxisMs(kStart + 180));
+  EXPECT_LE(values->max(), 200) << "channel 1 at 5..7 and channel 2 at 101..103 in sight";
+  Get<QPushButton>("RecordsWholePeriod")->click();
+  EXPECT_GE(values->max(), 5000);
 }
 
 TEST_F(RecordsWindowTest, SecondShowReplacesTheFirstInTheSameWindow) {

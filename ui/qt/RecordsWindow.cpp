@@ -396,7 +396,6 @@ void RecordsPane::DrawSeries() {
   const bool two = !view.channel2.empty();
   QList<QPointF> lines[2], exceeded, faults;
   byTime_.clear();
-  double low = INFINITY, high = -INFINITY;
   AxisClock axis;
   for (std::size_t i = 0; i < view.rows.size(); ++i) {
     const RecordRow& row = view.rows[i];
@@ -407,8 +406,6 @@ void RecordsPane::DrawSeries() {
     for (int k = 0; k < 2; ++k) {
       if (std::isnan(values[k])) continue;
       lines[k].append(QPointF(x, values[k]));
-      low = std::min(low, values[k]);
-      high = std::max(high, values[k]);
     }
     const double mark = MarkValue(row, two);
     if (std::isnan(mark)) continue;
@@ -422,6 +419,7 @@ void RecordsPane::DrawSeries() {
     std::stable_sort(lines[k].begin(), lines[k].end(), byX);
     lines_[k]->setName(Q(k == 0 ? view.channel1 : view.channel2));
     lines_[k]->replace(lines[k]);  // one call per series: the chart redraws on every change
+    drawn_[k] = two || k == 0 ? lines[k] : QList<QPointF>();
   }
   lines_[1]->setVisible(two);
   exceeded_->replace(exceeded);
@@ -432,11 +430,6 @@ void RecordsPane::DrawSeries() {
                   (s == faults_ && !faults.isEmpty()));
   }
 
-  if (!(low <= high)) low = 0, high = 1;
-  const double pad = high > low ? (high - low) * 0.05 : std::max(std::abs(high) * 0.05, 0.5);
-  // Concentrations never below zero: no room drawn under it.
-  values_->setRange(low >= 0 ? std::max(0.0, low - pad) : low - pad, high + pad);
-  values_->applyNiceNumbers();
   if (byTime_.empty()) {
     last_ = static_cast<double>(QDateTime::currentMSecsSinceEpoch());
     first_ = last_ - 3600 * 1000.0;
@@ -461,6 +454,23 @@ void RecordsPane::ZoomTo(double from, double to) {
   from = std::clamp(from, first_, last_ - span);
   to = from + span;
   time_->setRange(QDateTime::fromMSecsSinceEpoch(std::llround(from)), QDateTime::fromMSecsSinceEpoch(std::llround(to)));
+  FitValues(from, to);
+}
+
+void RecordsPane::FitValues(double from, double to) {
+  double low = INFINITY, high = -INFINITY;
+  const auto before = [](const QPointF& p, double x) { return p.x() < x; };
+  for (const QList<QPointF>& line : drawn_) {
+    for (auto p = std::lower_bound(line.begin(), line.end(), from, before); p != line.end() && p->x() <= to; ++p) {
+      low = std::min(low, p->y());
+      high = std::max(high, p->y());
+    }
+  }
+  if (!(low <= high)) low = 0, high = 1;
+  const double pad = high > low ? (high - low) * 0.05 : std::max(std::abs(high) * 0.05, 0.5);
+  // Concentrations never below zero: no room drawn under it.
+  values_->setRange(low >= 0 ? std::max(0.0, low - pad) : low - pad, high + pad);
+  values_->applyNiceNumbers();
 }
 
 void RecordsPane::ShowWholePeriod() { ZoomTo(first_, last_); }

@@ -102,6 +102,8 @@ class RecordsPane : public QWidget {
   void ApplyFilter();
   void DrawSeries();
   void MarkSelected();
+  // The value axis fitted to what the lines show between two times.
+  void FitValues(double from, double to);
 
   RecordsModel model_;
   RecordsFilter filter_;
@@ -120,6 +122,7 @@ class RecordsPane : public QWidget {
   QLineSeries* selected_;
   // Each drawable record's place on the time axis, by time: for the click's nearest record.
   std::vector<std::pair<double, int>> byTime_;
+  QList<QPointF> drawn_[2];  // the lines' points, by time: what a zoom fits the value axis to
   double first_ = 0, last_ = 0;  // the whole period on the time axis
 };
 
