@@ -11,6 +11,7 @@
 #include "protocol/catalogue.h"
 #include "protocol/frame.h"
 #include "sim/frames.h"
+#include "storage/workbook.h"
 
 namespace zhv::fuzz {
 
@@ -47,6 +48,15 @@ std::size_t CountRecords(const std::map<std::string, std::string>& disk, bool& w
       }
     }
   }
+  return records;
+}
+
+// Records the workbooks hold: the rows of their data sheets under the mark.
+std::size_t CountRecords(const std::map<std::string, Workbook>& workbooks) {
+  std::size_t records = 0;
+  for (const auto& [name, book] : workbooks)
+    for (const WorkbookSheet& sheet : book.sheets)
+      if (sheet.name == kRecordsDataSheet && !sheet.rows.empty()) records += sheet.rows.size() - 1;
   return records;
 }
 
@@ -202,17 +212,19 @@ void Session::Check() {
   CheckExport();
 }
 
-// The export file is open exactly while a read-out runs, ends on a whole line,
-// and when a read-out ends holds every record it counted, no more, no fewer.
+// The export file is open exactly while a read-out into text runs (a workbook is
+// written at the end), ends on a whole line, and when a read-out ends the files
+// and workbooks hold every record it counted, no more, no fewer.
 void Session::CheckExport() {
   const bool running = t.exchange.ReadOutRunning();
-  Require(s.file.IsOpen() == running, "the export file is open exactly while a read-out runs");
+  const bool text = t.readOut.exportFile.CurrentLayout() != Layout::Workbook;
+  Require(s.file.IsOpen() == (running && text), "the export file is open exactly while a read-out into text runs");
   // A failed write is cut back at once to the last whole record.
   for (const auto& [name, text] : s.file.disk)
     Require(text.empty() || text.ends_with("\r\n"), "the export file never ends inside a line");
   if (running == readOutRunning_) return;
   bool whole = true;
-  const std::size_t records = CountRecords(s.file.disk, whole);
+  const std::size_t records = CountRecords(s.file.disk, whole) + CountRecords(s.workbooks.written);
   Require(whole, "every spreadsheet line has its seventeen columns");
   const std::int32_t written = t.readOut.exportFile.RecordsWritten();
   if (running) {
