@@ -119,11 +119,7 @@ int main(int argc, char** argv) {
   Tool t(s.platform(port));
   long ticks = 0;
   QTimer ticker;
-  bench::DriveTimer1(t, ticker, ticks);
-  t.FormCreate();
-  t.f.ListView1.SetSelected(0);
-  t.f.ListView1.DblClick();
-  ticker.start(t.f.Timer1.Interval());
+  bench::OpenFirstPort(t, ticker, ticks);
   int status = 0;
   if (!WaitFor([&] { return t.exchange.poll.firstPass; }, 15000)) {
     std::fprintf(stderr, "the unit was not polled: %s\n", t.f.Panel2.Text().c_str());

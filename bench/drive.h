@@ -36,4 +36,14 @@ inline void DriveTimer1(Tool& t, QTimer& ticker, long& ticks) {
   });
 }
 
+// Starts the tool, opens the first port of its list as a double-click does, and
+// drives Timer1 from then on.
+inline void OpenFirstPort(Tool& t, QTimer& ticker, long& ticks) {
+  DriveTimer1(t, ticker, ticks);
+  t.FormCreate();
+  t.f.ListView1.SetSelected(0);
+  t.f.ListView1.DblClick();
+  ticker.start(t.f.Timer1.Interval());
+}
+
 }  // namespace zhv::bench

@@ -80,14 +80,10 @@ int main(int argc, char** argv) {
   s.saveDialog.answer = dir.filePath("buffer.csv").toStdString();
   Tool t(s.platform(port, file, s.saveDialog));
 
-  // What the window does with Timer1: a precise timer at the model's interval.
+  // The port opened as a double-click does, Timer1 as the window drives it.
   long ticks = 0;
   QTimer ticker;
-  bench::DriveTimer1(t, ticker, ticks);
-  t.FormCreate();
-  t.f.ListView1.SetSelected(0);
-  t.f.ListView1.DblClick();
-  ticker.start(t.f.Timer1.Interval());
+  bench::OpenFirstPort(t, ticker, ticks);
   if (!WaitFor([&] { return t.exchange.poll.firstPass && t.exchange.jobs.referenceYearKnown; }, 15000)) {
     std::fprintf(stderr, "no storage unit on %s: %s\n", path.c_str(), t.f.Panel2.Text().c_str());
     return 1;

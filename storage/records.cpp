@@ -409,10 +409,6 @@ void AppendRecord(std::string& out, StorageRecord record, std::uint16_t referenc
   }
 }
 
-}  // namespace zhv
-
-namespace zhv {
-
 namespace {
 
 enum Column : int {
