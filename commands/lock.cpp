@@ -106,7 +106,9 @@ void EditingLock::Unlock() {
 }
 
 void EditingLock::Apply() {
-  if ((ex_.poll.status0 & bits::kUsbControl) && !held_)
+  // A command waiting for its answer keeps the lock: a second one posted over it
+  // would take its word slot, and the first would go out carrying the second's word.
+  if ((ex_.poll.status0 & bits::kUsbControl) && !held_ && ex_.poll.pending == Pending::None)
     Unlock();
   else
     Lock();

@@ -15,7 +15,8 @@ class EditingLock {
   void Lock();
   // Reverses the lock for what the attached unit has; always ends a pass phrase entry.
   void Unlock();
-  // Unlocked only while the unit reports USB control, and no job holds the lock.
+  // Unlocked only while the unit reports USB control, no command is pending and
+  // no job holds the lock.
   void Apply();
   // A job of several commands (a settings restore) keeps editing locked from its
   // first command to its end, whatever each command's finish decides.

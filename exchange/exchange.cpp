@@ -144,9 +144,9 @@ bool Exchange::TakePending() {
 }
 
 void Exchange::CommandFinish() {
+  poll.pending = Pending::None;
   commands.SetControlButtons(true);
   commands.ApplyEditingLock();
-  poll.pending = Pending::None;
   // "Обновить" is not locked, so it can post over a command under way, whose
   // finish has now dropped the divider request: the button must come back.
   if (jobs.dividerRead || jobs.dividerWrite) {

@@ -102,15 +102,24 @@ TEST_F(Lock, StorageUnitUnlocksBackupPowerOnly) {
   EXPECT_FALSE(On("CheckBox1211"));  // optical CO2 has no clean-air option
 }
 
-TEST_F(Lock, DecisionFollowsTheUsbControlBit) {
+// Unlocked only under USB control with no command waiting for its answer: the
+// first status after a restart must not unlock over a write already posted.
+TEST_F(Lock, DecisionFollowsTheUsbControlBitAndWaitsForAPendingCommand) {
+  struct Case {
+    std::uint8_t status0;
+    Pending pending;
+    bool unlocked;
+  } cases[] = {{0x03, Pending::None, true},        {0x02, Pending::None, false},
+               {0x03, Pending::WriteWord, false},  {0x03, Pending::SetSupply, false},
+               {0x03, Pending::Storage, false},    {0x02, Pending::WriteWord, false}};
   Connect();
-  poll().status0 = 0x03;
-  t.commands.lock.Apply();
-  EXPECT_TRUE(On("Button123"));
-  poll().status0 = 0x02;
-  t.commands.lock.Apply();
-  EXPECT_FALSE(On("Button123"));
-  EXPECT_FALSE(Writable("Edit123"));
+  for (const Case& c : cases) {
+    poll().status0 = c.status0;
+    poll().pending = c.pending;
+    t.commands.lock.Apply();
+    EXPECT_EQ(On("Button123"), c.unlocked) << int(c.status0) << " " << int(c.pending);
+    EXPECT_EQ(Writable("Edit123"), c.unlocked) << int(c.status0) << " " << int(c.pending);
+  }
 }
 
 TEST_F(Lock, ControlButtonsOfEveryTabPostUnitControlWithoutTouchingTheLock) {
