@@ -145,7 +145,8 @@ bool Tool::FormClose(bool ask) {
   const int ticksPerSecond = interval >= 1000 ? 1 : 1000 / interval;
   if (exchange.ReadOutRunning()) {
     // Enter keeps reading: a full buffer can take minutes, and the close may be a slip.
-    if (ask && !p.dialogs.Ask(kStopToClose, false)) return false;
+    // A unit gone has nothing left to keep reading: what it sent is taken below.
+    if (ask && !link.Lost() && !p.dialogs.Ask(kStopToClose, false)) return false;
     readOut.Stop();
     // The block in hand, then the end; an unanswered request gives up within a second.
     closeCountdown = 3 * ticksPerSecond;

@@ -269,8 +269,8 @@ void Session::Unplug() {
 }
 
 void Session::Close() {
-  // Asked whether to stop a read-out under way: «Да» or «Нет».
-  const bool reading = t.exchange.ReadOutRunning() && t.link.IsOpen();
+  // Asked whether to stop a read-out under way: «Да» or «Нет»; not asked once the unit is gone.
+  const bool reading = t.exchange.ReadOutRunning() && t.link.IsOpen() && !t.link.Lost();
   const bool stop = in_.Below(2) == 1;
   s.dialogs.answers = {stop};
   const bool closes = t.FormClose();

@@ -678,6 +678,20 @@ TEST_F(ReadOut, BlockThatArrivedBeforeTheUnplugIsKept) {
   EXPECT_EQ(t.f.Panel1.Text(), "Прибор отключён: проверьте кабель USB");
 }
 
+// A unit gone has no read-out left to keep on: closing does not ask, and what
+// arrived before the unplug is still written.
+TEST_F(ReadOut, ClosingAfterAnUnplugDoesNotAskAndKeepsWhatArrived) {
+  s.pump.onPump = [&] { Tick(); };
+  ASSERT_NO_FATAL_FAILURE(ReadOneBlock());
+  DeliverAt(16, 16);
+  s.port.failWrite = true;
+  s.port.lost();
+  EXPECT_TRUE(t.FormClose());
+  EXPECT_TRUE(s.dialogs.asked.empty());
+  EXPECT_FALSE(t.exchange.ReadOutRunning());
+  EXPECT_EQ(Disk(), kHeader + Rendered(0, 32));
+}
+
 TEST_F(ReadOut, BlockAwaitingItsAcknowledgementIsKeptWhenTheConnectionEnds) {
   ReadWhole();
   ASSERT_TRUE(TickUntilSent());
