@@ -24,8 +24,7 @@
 #include <cmath>
 #include <limits>
 
-#include "ui/control.h"
-#include "ui/qt/Colours.h"
+#include "ui/qt/StatusLine.h"
 
 namespace zhv {
 
@@ -342,12 +341,7 @@ RecordsPane::RecordsPane(QWidget* owner)
   QObject::connect(table_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { MarkSelected(); });
   bottomLayout->addWidget(table_, 1);
 
-  status_ = new QLabel(bottom);
-  status_->setObjectName("RecordsStatus");
-  status_->setWordWrap(true);
-  status_->setTextFormat(Qt::PlainText);
-  status_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  status_->setAutoFillBackground(true);
+  status_ = new StatusLine(bottom, "RecordsStatus");
   bottomLayout->addWidget(status_);
 
   auto* split = new QSplitter(Qt::Vertical, this);
@@ -370,12 +364,8 @@ void RecordsPane::Fill(const RecordsView& view) {
   model_.Reset(view);
   table_->resizeColumnsToContents();
   ApplyFilter();
-  status_->setText(Q(view.status));
+  status_->Say(view.status, view.statusIsError);
   status_->setVisible(!view.status.empty());
-  const QPalette palette = QApplication::palette();
-  QPalette p = status_->palette();
-  p.setColor(QPalette::Window, view.statusIsError ? ToQColor(clr::Red, palette) : palette.color(QPalette::Window));
-  status_->setPalette(p);
   DrawSeries();
   MarkSelected();
 }

@@ -23,6 +23,8 @@ class QValueAxis;
 
 namespace zhv {
 
+class StatusLine;
+
 // The rows as the core gave them, in the unit's order.
 class RecordsModel : public QAbstractTableModel {
  public:
@@ -111,7 +113,7 @@ class RecordsPane : public QWidget {
   std::vector<std::pair<QCheckBox*, RecordsFilter::Flag>> checks_;
   QLabel* shown_;
   QTableView* table_;
-  QLabel* status_;
+  StatusLine* status_;
   QChart* chartModel_;
   RecordsChartView* chart_;
   QDateTimeAxis* time_;

@@ -12,6 +12,7 @@
 
 #include "ui/control.h"
 #include "ui/qt/Colours.h"
+#include "ui/qt/StatusLine.h"
 
 namespace zhv {
 
@@ -67,12 +68,7 @@ SettingsPane::SettingsPane(QWidget* owner, std::function<void()> stop) : QWidget
   header->setSectionResizeMode(kOutcome, QHeaderView::Stretch);
   layout->addWidget(table_, 1);
 
-  status_ = new QLabel(this);
-  status_->setObjectName("SettingsStatus");
-  status_->setWordWrap(true);
-  status_->setTextFormat(Qt::PlainText);
-  status_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  status_->setAutoFillBackground(true);
+  status_ = new StatusLine(this, "SettingsStatus");
   layout->addWidget(status_);
 
   auto* bottom = new QHBoxLayout;
@@ -121,10 +117,7 @@ void SettingsPane::Fill(const SettingsView& view) {
     if (view.rows[static_cast<std::size_t>(r)].mark == SettingsRow::Mark::Writing)
       table_->scrollToItem(table_->item(r, kName));
 
-  status_->setText(Q(view.status));
-  QPalette p = status_->palette();
-  p.setColor(QPalette::Window, view.statusIsError ? ToQColor(clr::Red, palette) : palette.color(QPalette::Window));
-  status_->setPalette(p);
+  status_->Say(view.status, view.statusIsError);
   progress_->setVisible(view.total > 0);
   progress_->setRange(0, std::max(1, view.total));
   progress_->setValue(view.done);

@@ -15,6 +15,8 @@ class QTableWidget;
 
 namespace zhv {
 
+class StatusLine;
+
 class SettingsPane : public QWidget {
  public:
   SettingsPane(QWidget* owner, std::function<void()> stop);
@@ -23,7 +25,7 @@ class SettingsPane : public QWidget {
  private:
   QLabel* heading_;
   QTableWidget* table_;
-  QLabel* status_;
+  StatusLine* status_;
   QProgressBar* progress_;
   QPushButton* stop_;
 };
